@@ -1,0 +1,3 @@
+#include "installer/Driver.h"
+
+int main() { return RunInstaller(); }
