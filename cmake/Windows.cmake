@@ -21,3 +21,6 @@ if(EXISTS ${QX_GTEST_SRC}/CMakeLists.txt)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(${QX_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
+
+# The product package embedded as resource "BINARY" 148.
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

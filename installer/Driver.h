@@ -1,3 +1,40 @@
 #pragma once
 // The whole run of the installer, from the command line to the exit code.
+#include <exception>
+#include <string>
+
+class CmdLine;
+
+enum ExitCode : int {
+    ExitSuccess = 0,
+    ExitPreviousRemovalFailed = 107,
+    ExitRequirementsNotMet = 130,
+    ExitEulaNotAccepted = 140,
+    ExitError = 150,
+    ExitHelp = 200,
+    ExitBadCommandLine = 201,
+    ExitDialogClosed = 202,
+};
+
+// The flags local to the run, passed by reference to the dialog.
+struct RunFlags {
+    bool installForAllUsers = true;
+    bool createDesktopIcon = true;
+    bool runWhenDone = true;
+};
+
+// Entry point: reads the command line with GetCommandLineW and returns the exit code.
 int RunInstaller();
+
+// Unattended options, in their order: help (SilentExit 200), force, noRollback,
+// acceptEULA, installDir (CmdLine::Err when missing or empty), installForMeOnly,
+// noDesktopIcon, then every argument nobody took (CmdLine::Err).
+void ReadUnattendedOptions(CmdLine& commandLine, RunFlags& flags);
+
+// Unattended mode without -acceptEULA: the three standard-error lines, SilentExit 140.
+void RequireEulaAcceptance();
+
+// The top-level handler: reports the exception in flight as the run's final error
+// and returns the exit code; the usage banner follows for 200 and 201.
+int ReportRunFailure(std::exception_ptr failure);
+int FinishRun(int exitCode);

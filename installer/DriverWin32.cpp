@@ -1,8 +1,56 @@
 #include "installer/Driver.h"
 
-#include "NoCrtLib/Console.h"
+#include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/SilentExit.h"
+#include "installer/CmdLine.h"
+#include "installer/InstallOptions.h"
+#include "installer/SystemRequirements.h"
+#include "platform/AdminCheck.h"
+#include "platform/StructuredException.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace {
+
+std::u16string ProcessCommandLine() {
+    auto text = reinterpret_cast<const char16_t*>(GetCommandLineW());
+    return text ? std::u16string(text) : std::u16string();
+}
+
+void Run(RunFlags& flags) {
+    InstallOptions& options = Options();
+    flags.installForAllUsers = IsAdministratorOr(true);
+    static std::unique_ptr<CmdLine> commandLine;
+    commandLine = std::make_unique<CmdLine>(ProcessCommandLine(),
+        CmdLine::BackslashEscapes | CmdLine::DoubledQuotes | CmdLine::SlashPrefix);
+    options.commandLine = commandLine.get();
+    options.interactive = !commandLine->IsUnattended();
+
+    if (!options.interactive) ReadUnattendedOptions(*commandLine, flags);
+
+    CheckSystemRequirements();
+
+    if (options.interactive)
+        throw InstallError("the installer dialog is not part of this build yet; "
+                           "run the installer with -installDir= and -acceptEULA");
+    RequireEulaAcceptance();
+
+    throw InstallError("installing the product files is not part of this build yet");
+}
+
+}  // namespace
 
 int RunInstaller() {
-    ConsoleLine("This program will install Arvendo Quarnelix 4.26");
-    return 200;
+    InstallExceptionTranslators();
+    RunFlags flags;
+    int code;
+    try {
+        Run(flags);
+        code = ExitSuccess;
+    } catch (...) {
+        code = ReportRunFailure(std::current_exception());
+    }
+    return FinishRun(code);
 }

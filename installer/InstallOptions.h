@@ -1,0 +1,24 @@
+#pragma once
+// The process-wide record of the run, filled by the driver from the command line
+// (or the dialog) and read by the requirement check, the removal of an earlier
+// installation and every action.
+#include <string>
+
+class CmdLine;
+
+struct InstallOptions {
+    bool interactive = true;
+    bool force = false;
+    bool noRollback = false;
+    bool acceptEULA = false;
+    std::string installDir;
+    std::string mainProgramPath;
+    std::string UninstallParams;
+    std::string uninstallerPath;
+    const CmdLine* commandLine = nullptr;
+};
+
+InstallOptions& Options();
+
+// Restores the initial state (tests run many installations in one process).
+void ResetOptions();

@@ -1,0 +1,58 @@
+#include "installer/actions/FileAssocAction.h"
+
+#include "NoCrtLib/Console.h"
+#include "installer/Product.h"
+#include "installer/actions/UninstallParams.h"
+#include "platform/RegKey.h"
+#include "ui/Prompt.h"
+
+#include <windows.h>
+
+#include <exception>
+
+FileAssocAction::FileAssocAction(const std::string& progId, const std::string& extension,
+                                 const std::string& description, const std::string& icon,
+                                 const FileAssocVerbs& verbs)
+    : m_extension(extension),
+      m_extensionKey(ClassesKeyFullName(extension)) {
+    // Any failure to read (usually: no such key) means there is nothing to put back.
+    RegKey(m_extensionKey, RegKey::Flavour::Status).ReadString("", false, m_previousValue);
+    ConsoleLine(FileAssocAnnouncement(m_extension, m_previousValue));
+
+    try {
+        for (const FileAssocStep& step : FileAssocSteps(progId, extension, description, icon, verbs)) {
+            if (step.kind == FileAssocStep::AppendDelRegKey) {
+                AppendUninstallParam("delRegKey", ClassesKeyFullName(step.key));
+                continue;
+            }
+            RegWriteString(HKEY_LOCAL_MACHINE, JoinPath(ClassesSubKey, step.key), "", step.value, false);
+            if (step.key == extension) m_registered = true;
+        }
+    } catch (const std::exception& e) {
+        Prompt::ContinueOrAbort(FileAssocFailureQuestion(m_extension, e.what()));
+    }
+}
+
+FileAssocAction::~FileAssocAction() {
+    if (m_registered && ShouldUndo()) Rollback();
+}
+
+void FileAssocAction::Rollback() noexcept {
+    const bool restoring = !m_previousValue.empty();
+    try {
+        ConsoleLine("Rollback: removing previously created file association for extension " + m_extension);
+        try {
+            RegKey key(m_extensionKey);
+            if (restoring)
+                key.WriteString("", m_previousValue, false);
+            else
+                key.Delete(false);
+        } catch (const std::exception& e) {
+            const FileAssocUndoFailure report = FileAssocUndoFailureReport(restoring, m_extension, e.what());
+            ConsoleLine(report.line);
+            Prompt::ReportError(report.boxText, report.caption);
+        }
+    } catch (...) {
+        // Rollback goes on with the next action whatever happens here.
+    }
+}

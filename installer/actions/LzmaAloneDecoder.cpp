@@ -1,0 +1,92 @@
+#include "installer/actions/LzmaAloneDecoder.h"
+
+#include "NoCrtLib/InstallError.h"
+
+#include <LzmaDec.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+namespace {
+
+void* SdkAlloc(void*, size_t size) { return size ? std::malloc(size) : nullptr; }
+void SdkFree(void*, void* address) { std::free(address); }
+
+uint32_t ReadLe32(const uint8_t* p) {
+    return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+[[noreturn]] void ThrowDecodeError(SRes code) {
+    throw InstallError("LzmaDecode() failed: error " + std::to_string(code));
+}
+
+}  // namespace
+
+struct LzmaAloneDecoder::State {
+    ISzAlloc alloc{SdkAlloc, SdkFree};
+    CLzmaDec dec;
+
+    State() { LzmaDec_Construct(&dec); }
+    ~State() { LzmaDec_Free(&dec, &alloc); }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+};
+
+LzmaAloneDecoder::LzmaAloneDecoder(const uint8_t* stream, size_t size)
+    : m_input(stream + std::min(size, HeaderSize)), m_inputLeft(size - std::min(size, HeaderSize)) {
+    if (size < HeaderSize) throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
+
+    CLzmaProps props;
+    if (LzmaProps_Decode(&props, stream, LZMA_PROPS_SIZE) != SZ_OK)
+        throw InstallError("LzmaDecodeProperties() failed: incorrect stream properties");
+
+    m_unpackedSize = 0;
+    for (int i = 7; i >= 0; --i) m_unpackedSize = (m_unpackedSize << 8) | stream[5 + i];
+    if (m_unpackedSize == UINT64_MAX)
+        throw InstallError("WriteFilesFromLzmaStream: end-of-stream marker not supported");
+    m_remaining = m_unpackedSize;
+
+    // No match can reach back further than the bytes produced so far, so a dictionary
+    // larger than the whole unpacked data would only waste memory.
+    uint8_t sdkProps[LZMA_PROPS_SIZE];
+    std::copy(stream, stream + LZMA_PROPS_SIZE, sdkProps);
+    uint32_t dictionary = ReadLe32(stream + 1);
+    if (dictionary > m_unpackedSize) {
+        dictionary = static_cast<uint32_t>(m_unpackedSize);
+        for (int i = 0; i < 4; ++i) sdkProps[1 + i] = static_cast<uint8_t>(dictionary >> (8 * i));
+    }
+
+    m_state = std::make_unique<State>();
+    SRes res = LzmaDec_Allocate(&m_state->dec, sdkProps, LZMA_PROPS_SIZE, &m_state->alloc);
+    if (res == SZ_ERROR_MEM) throw std::bad_alloc();
+    if (res != SZ_OK) throw InstallError("LzmaDecodeProperties() failed: incorrect stream properties");
+    LzmaDec_Init(&m_state->dec);
+
+    m_output.resize(static_cast<size_t>(std::min<uint64_t>(PieceSize, m_unpackedSize)));
+}
+
+LzmaAloneDecoder::~LzmaAloneDecoder() = default;
+
+LzmaAloneDecoder::Piece LzmaAloneDecoder::Next() {
+    if (m_remaining == 0) return {nullptr, 0};
+    const size_t request = m_remaining >= PieceSize ? PieceSize : static_cast<size_t>(m_remaining);
+    // The last piece must end the stream exactly: a stream that goes on past the declared
+    // size does not match it.
+    const ELzmaFinishMode finish = request == m_remaining ? LZMA_FINISH_END : LZMA_FINISH_ANY;
+
+    SizeT produced = request;
+    SizeT consumed = m_inputLeft;
+    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+    SRes res = LzmaDec_DecodeToBuf(&m_state->dec, m_output.data(), &produced, m_input, &consumed, finish, &status);
+    if (res != SZ_OK) ThrowDecodeError(res);
+    m_input += consumed;
+    m_inputLeft -= consumed;
+    m_remaining -= produced;
+    // Success without output before the declared size would otherwise loop for ever:
+    // the input ran out, or the data ended with its end marker too early.
+    if (produced == 0)
+        ThrowDecodeError(status == LZMA_STATUS_NEEDS_MORE_INPUT ? SZ_ERROR_INPUT_EOF : SZ_ERROR_DATA);
+    return {m_output.data(), produced};
+}

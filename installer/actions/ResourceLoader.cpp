@@ -1,0 +1,93 @@
+#include "installer/actions/ResourceLoader.h"
+
+#include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/actions/InflateZlib.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void ThrowResourceError(const char* call) {
+    throw InstallError(std::string(call) + " failed: " + WinErrorText(GetLastError()));
+}
+
+class OutputFile {
+public:
+    explicit OutputFile(const std::string& path)
+        : m_h(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        if (m_h == INVALID_HANDLE_VALUE)
+            throw std::runtime_error("CreateFileA() failed: " + WinErrorText(GetLastError()));
+        m_existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile() { Close(); }
+
+    bool Existed() const { return m_existed; }
+
+    void Write(const unsigned char* data, std::size_t size) {
+        while (size > 0) {
+            DWORD piece = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+            DWORD written = 0;
+            if (!WriteFile(m_h, data, piece, &written, nullptr) || written == 0)
+                throw std::runtime_error("WriteFile() failed: " + WinErrorText(GetLastError()));
+            data += written;
+            size -= written;
+        }
+    }
+
+    void Close() {
+        if (m_h == INVALID_HANDLE_VALUE) return;
+        DWORD err = GetLastError();  // cleanup must not change the code we report
+        CloseHandle(m_h);
+        SetLastError(err);
+        m_h = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_h;
+    bool m_existed = false;
+};
+
+}  // namespace
+
+ResourceBytes LoadBinaryResource(unsigned id, const char* type) {
+    // A null module is this executable.
+    HRSRC info = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type);
+    if (!info) ThrowResourceError("FindResourceA()");
+    HGLOBAL loaded = LoadResource(nullptr, info);
+    if (!loaded) ThrowResourceError("LoadResource()");
+    const void* bytes = LockResource(loaded);
+    if (!bytes) ThrowResourceError("LockResource()");
+    DWORD size = SizeofResource(nullptr, info);
+    if (size == 0) ThrowResourceError("SizeofResource()");
+    ResourceBytes result;
+    result.data = static_cast<const unsigned char*>(bytes);
+    result.size = size;
+    return result;
+}
+
+std::string LoadRtfResource(unsigned id) {
+    ResourceBytes bytes = LoadBinaryResource(id, "RTF");
+    return std::string(reinterpret_cast<const char*>(bytes.data), bytes.size);
+}
+
+void ExtractZlibResource(const std::string& path, unsigned id) {
+    ResourceBytes resource = LoadBinaryResource(id, "BINARY");
+    OutputFile file(path);
+    try {
+        InflateZlib(resource.data, resource.size,
+                    [&file](const unsigned char* data, std::size_t size) { file.Write(data, size); });
+        file.Close();
+    } catch (...) {
+        // A half-written new file would keep the folder's rollback from removing the
+        // folder; a file that was there before is not ours to delete.
+        file.Close();
+        if (!file.Existed()) DeleteFileA(path.c_str());
+        throw;
+    }
+}

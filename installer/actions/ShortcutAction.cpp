@@ -1,0 +1,88 @@
+#include "installer/actions/ShortcutAction.h"
+
+#include "NoCrtLib/AnsiCodec.h"
+#include "NoCrtLib/Console.h"
+#include "NoCrtLib/WWLibExceptions.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/actions/ShortcutPlan.h"
+#include "installer/actions/UninstallParams.h"
+#include "platform/ComInstance.h"
+#include "platform/DeferredDeletion.h"
+#include "ui/Prompt.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+namespace {
+
+// COM for this thread while one shortcut is made. Only a successful CoInitializeEx is
+// balanced: after a refusal (the thread is already in another apartment) CoUninitialize
+// would end the caller's own initialisation.
+class ComApartment {
+public:
+    ComApartment() : m_initialized(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (m_initialized) CoUninitialize();
+    }
+
+private:
+    bool m_initialized;
+};
+
+}  // namespace
+
+ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& targetPath,
+                               const std::string& arguments, const std::string& workingFolder,
+                               const std::string& description, const std::string& iconFile, int32_t iconIndex)
+    : m_path(linkPath) {
+    ConsoleLine("Creating shortcut " + m_path);
+
+    std::string reason;
+    {
+        ComApartment apartment;  // outlives the interfaces below
+        try {
+            ComInstance<IShellLinkA> link(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA);
+            link->SetPath(targetPath.c_str());
+            if (!arguments.empty()) link->SetArguments(arguments.c_str());
+            if (!workingFolder.empty()) link->SetWorkingDirectory(workingFolder.c_str());
+            if (!description.empty()) link->SetDescription(description.c_str());
+            link->SetIconLocation(iconFile.empty() ? targetPath.c_str() : iconFile.c_str(), iconIndex);
+
+            ComInstance<IPersistFile> file = link.Query<IPersistFile>(IID_IPersistFile);
+            const std::u16string widePath = AnsiToWide(m_path);
+            if (FAILED(file->Save(reinterpret_cast<LPCOLESTR>(widePath.c_str()), TRUE))) {
+                reason = "IPersistFile::Save() failed";
+            } else {
+                AppendUninstallParam("delFile", m_path);
+                m_created = true;
+                // An earlier rollback may have left this path scheduled for deletion at restart.
+                CancelDeleteAtRestart(m_path);
+            }
+        } catch (const WWLib::ComException& e) {
+            reason = ShortcutFailureReason(e.what());
+        }
+    }
+    // Asked with COM released: the question may end the run.
+    if (!m_created) Prompt::ContinueOrAbort(ShortcutFailureQuestion(m_path, reason));
+}
+
+ShortcutAction::~ShortcutAction() {
+    if (m_created && ShouldUndo()) Rollback();
+}
+
+void ShortcutAction::Rollback() noexcept {
+    try {
+        ConsoleLine("Rollback: removing previously created shortcut " + m_path);
+        if (DeleteFileA(m_path.c_str())) return;
+        const std::string reason = WinErrorText(GetLastError());
+        ConsoleLine("Shortcut deletion failed: " + reason);
+        Prompt::ReportError(ShortcutRemovalFailureBox(m_path, reason), "Shortcut Removal Failed");
+        ConsoleLine("Scheduling remove shortcut on reboot");
+        if (!DeleteAtRestart(m_path)) ConsoleLine("Scheduling remove shortcut failed");
+    } catch (...) {
+        // Rollback goes on with the next action whatever happens here.
+    }
+}

@@ -1,0 +1,23 @@
+#include "installer/actions/ShortcutPlan.h"
+
+std::string ShortcutFailureReason(const std::string& comMessage) {
+    if (!comMessage.empty() && comMessage.back() == '.') return comMessage.substr(0, comMessage.size() - 1);
+    return comMessage;
+}
+
+Prompt::ContinueQuestion ShortcutFailureQuestion(const std::string& path, const std::string& reason) {
+    Prompt::ContinueQuestion q;
+    q.boxText = "Warning: creating shortcut '" + path + "' failed.\nReason: " + reason +
+                ".\nDo you want to continue with the installation anyway?";
+    q.caption = "Creating Shortcut Failed";
+    q.cancelLine = "Installation canceled by user (creating shortcut failed)";
+    q.warningLine = "Warning: creating shortcut " + path + "' failed: " + reason;
+    q.abortLine = "Creating shortcut '" + path + "' failed: " + reason + ", aborting";
+    q.exitCode = 105;
+    return q;
+}
+
+std::string ShortcutRemovalFailureBox(const std::string& path, const std::string& reason) {
+    return "Unable to remove previously created '" + path + "'.\nReason: " + reason + "\n" +
+           "The shortcut will be scheduled for removal on reboot.";
+}

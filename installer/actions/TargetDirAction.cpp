@@ -1,0 +1,113 @@
+#include "installer/actions/TargetDirAction.h"
+
+#include "NoCrtLib/Console.h"
+#include "NoCrtLib/SilentExit.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallOptions.h"
+#include "installer/actions/UninstallParams.h"
+#include "platform/DeferredDeletion.h"
+#include "ui/Prompt.h"
+
+#include <windows.h>
+
+namespace {
+
+// The folder that holds path, or "" when there is none to create: no backslash, a
+// drive ("C:"), or the server part of a network path ("\\server").
+std::string CreatableParent(const std::string& path) {
+    std::string::size_type slash = path.rfind('\\');
+    if (slash == std::string::npos) return {};
+    std::string parent = path.substr(0, slash);
+    if (parent.empty() || parent == path) return {};
+    if (parent.size() == 2 && parent[1] == ':') return {};
+    if (parent.compare(0, 2, "\\\\") == 0 && parent.rfind('\\') == 1) return {};
+    return parent;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A failing attribute query counts as a folder: only a known file is refused.
+bool IsKnownNonFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Exists(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        return true;
+    }
+    // FindFirstFileA cannot find a drive root or a path with a trailing backslash;
+    // such a folder exists all the same and must not be "created" (that would fail).
+    return IsFolder(path);
+}
+
+}  // namespace
+
+TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
+    // Before the parents' items: the uninstaller removes the deepest folder first.
+    AppendUninstallParam("delDir", m_path);
+
+    std::string parent = CreatableParent(m_path);
+    if (!parent.empty() && !IsFolder(parent)) m_parent = std::make_unique<TargetDirAction>(parent);
+    // From here a throw destroys m_parent, which removes the parents made above.
+
+    const std::string prefix = "Unable to create target directory '" + m_path + "': ";
+    if (Exists(m_path)) {
+        Commit();
+        if (IsKnownNonFolder(m_path)) {
+            const std::string problem =
+                prefix + "The specified target path already exists and is not a directory";
+            if (Options().interactive) {
+                Prompt::ReportError(problem + ".", "Invalid Target Directory");
+                throw SilentExit(103);
+            }
+            ConsoleLine(problem + ", aborting");
+            throw SilentExit(101);
+        }
+    } else if (CreateDirectoryA(m_path.c_str(), nullptr)) {
+        m_created = true;
+    } else {
+        const std::string problem = prefix + WinErrorText(GetLastError());
+        if (Options().interactive) {
+            Prompt::ReportError(problem, "Directory Creation Failed");
+            throw SilentExit(101);
+        }
+        ConsoleLine(problem);
+        throw SilentExit(102);
+    }
+
+    // An earlier rollback may have left this folder scheduled for removal at restart.
+    CancelDeleteAtRestart(m_path);
+}
+
+TargetDirAction::~TargetDirAction() {
+    if (m_created && ShouldUndo()) Rollback();
+    // m_parent is destroyed after this, so parents are removed after their child.
+}
+
+void TargetDirAction::Commit() {
+    InstallAction::Commit();
+    if (m_parent) m_parent->Commit();
+}
+
+void TargetDirAction::Rollback() noexcept {
+    try {
+        ConsoleLine("Rollback: removing previously created " + m_path);
+        if (RemoveDirectoryA(m_path.c_str())) return;
+        const std::string reason = WinErrorText(GetLastError());
+        ConsoleLine("Rollback: error removing directory: " + reason);
+        Prompt::ReportError("Unable to remove previously created '" + m_path + "'.\nReason: " + reason +
+                                "\nThe directory will be scheduled for removal on reboot.",
+                            "Directory Deletion Failed");
+        ConsoleLine("Scheduling removing directory on reboot");
+        if (!DeleteAtRestart(m_path)) ConsoleLine("Scheduling removing directory failed");
+    } catch (...) {
+        // Rollback goes on with the next action whatever happens here.
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Registers the installed product in Windows' list of installed programs, under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<key name>,
+// storing the finished uninstall parameter string; rollback deletes the key. Runs last
+// among the actions so the string it stores is complete.
+#include "installer/actions/InstallAction.h"
+
+#include <string>
+
+class UninstallRegAction : public InstallAction {
+public:
+    // Reads the installation folder, the uninstaller path and the parameter string from
+    // Options(). A failure is offered to the user (or decided by -force): the run goes on
+    // without the registration, or ends with SilentExit 113.
+    UninstallRegAction(const std::string& keyName, const std::string& displayName, const std::string& version);
+    ~UninstallRegAction() override;
+
+    // Below HKEY_LOCAL_MACHINE.
+    const std::string& KeyPath() const { return m_keyPath; }
+    // Set once every value is written: rollback is then pending.
+    bool Registered() const { return m_registered; }
+
+private:
+    void Rollback() noexcept;
+
+    std::string m_keyPath;
+    bool m_registered = false;
+};

@@ -1,0 +1,34 @@
+#include "installer/actions/UninstallRegPlan.h"
+
+#include "installer/Product.h"
+
+const char* const UninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+std::string UninstallKeyPath(const std::string& keyName) { return JoinPath(UninstallParentKey, keyName); }
+
+std::string UninstallString(const std::string& uninstallerPath, const std::string& keyName) {
+    return "\"" + uninstallerPath + "\" " + keyName + " ";
+}
+
+RegStringValues UninstallRegValues(const UninstallRegInput& input) {
+    return {
+        {"DisplayName", input.displayName},
+        {"DisplayIcon", input.uninstallerPath},
+        {"UninstallString", UninstallString(input.uninstallerPath, input.keyName)},
+        {"UninstallParam", input.uninstallParams},
+        {"InstallDir", input.installDir},
+        {"Version", input.version},
+    };
+}
+
+Prompt::ContinueQuestion UninstallRegFailureQuestion(const std::string& reason) {
+    Prompt::ContinueQuestion q;
+    q.boxText = "Warning: uninstaller registration failed.\nReason: " + reason +
+                "\nDo you want to continue with the installation anyway?";
+    q.caption = "Uninstaller Registration Failed";
+    q.cancelLine = "Installation canceled by user (uninstaller registration failed)";
+    q.warningLine = "Warning: uninstaller registration failed: " + reason;
+    q.abortLine = "Uninstaller registration failed: " + reason + ", aborting";
+    q.exitCode = 113;
+    return q;
+}

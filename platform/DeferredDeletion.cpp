@@ -1,0 +1,158 @@
+#include "platform/DeferredDeletion.h"
+
+#include "platform/PendingRenameList.h"
+#include "platform/RegKey.h"
+#include "platform/VersionTriple.h"
+#include "platform/WindowsVersionInfo.h"
+#include "platform/WininitSection.h"
+
+#include <windows.h>
+
+#include <mbstring.h>
+
+#include <new>
+#include <vector>
+
+namespace {
+
+const char SessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char PendingRenamesValue[] = "PendingFileRenameOperations";
+// The bare name: the profile functions find it in the Windows folder.
+const char WininitFile[] = "WININIT.INI";
+const char RenameSection[] = "Rename";
+
+// A library loaded for one lookup; freeing it keeps the last error for the caller.
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(const char* name) : m_h(LoadLibraryA(name)) {}
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+    ~LoadedLibrary() {
+        if (!m_h) return;
+        DWORD err = GetLastError();
+        FreeLibrary(m_h);
+        SetLastError(err);
+    }
+    HMODULE Get() const { return m_h; }
+
+private:
+    HMODULE m_h;
+};
+
+bool IsNtFamily() {
+    // A fresh instance: the family is what the system reports now.
+    return WindowsVersionInfo().WindowsVersion().a == PlatformNT;
+}
+
+bool ShortPath(const std::string& path, std::string& shortPath) {
+    char buffer[261];
+    DWORD size = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    if (size == 0) return false;
+    if (size >= sizeof buffer) {  // the result did not fit: the buffer holds no path
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    shortPath.assign(buffer, size);
+    return true;
+}
+
+// Ignores case without folding the trail bytes of double-byte characters.
+bool SamePath(const std::string& a, const std::string& b) {
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                    reinterpret_cast<const unsigned char*>(b.c_str())) == 0;
+}
+
+WininitSection ReadRenameSection() {
+    std::vector<char> buffer(WininitSection::BufferSize, '\0');
+    DWORD length = GetPrivateProfileSectionA(RenameSection, buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), WininitFile);
+    return WininitSection(buffer.data(), length);
+}
+
+bool WriteRenameSection(const WininitSection& section) {
+    if (!WritePrivateProfileStringA(RenameSection, nullptr, nullptr, WininitFile)) return false;
+    std::vector<char> block = section.Block();
+    return WritePrivateProfileSectionA(RenameSection, block.data(), WininitFile) != FALSE;
+}
+
+bool DeleteAtRestartNt(const std::string& path) {
+    using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    LoadedLibrary kernel("kernel32.dll");
+    if (!kernel.Get()) return false;
+    auto moveFileEx = reinterpret_cast<MoveFileExFn>(GetProcAddress(kernel.Get(), "MoveFileExA"));
+    if (!moveFileEx) return false;
+    return moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+bool DeleteAtRestart9x(const std::string& path) {
+    std::string shortPath;
+    if (!ShortPath(path, shortPath)) return false;
+    std::string entry = WininitSection::DeletionEntry(shortPath);
+    WininitSection section = ReadRenameSection();
+    if (section.Contains(entry, SamePath)) return true;
+    if (!section.Append(entry)) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return false;
+    }
+    return WriteRenameSection(section);
+}
+
+bool CancelDeleteAtRestartNt(const std::string& path) {
+    try {
+        // A missing value throws, and there is nothing to cancel.
+        std::vector<std::string> list =
+            RegReadMultiString(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingRenamesValue);
+        std::string shortPath;
+        if (!ShortPath(path, shortPath)) return false;
+        if (!PendingRenameList::RemoveDeletions(list, shortPath, ShortPath, SamePath))
+            return false;
+        if (list.empty()) {
+            // An empty list stored as a value makes the system append the next
+            // scheduled operation after a stray empty entry, out of step with its pairs.
+            RegKey key(HKEY_LOCAL_MACHINE, SessionManagerKey);
+            return key.DeleteValue(PendingRenamesValue);
+        }
+        RegWriteMultiString(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingRenamesValue, list);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CancelDeleteAtRestart9x(const std::string& path) {
+    WininitSection section = ReadRenameSection();
+    std::string shortPath;
+    if (!ShortPath(path, shortPath)) return false;
+    if (!section.Drop(WininitSection::DeletionEntry(shortPath), SamePath)) return false;
+    // Written back, a section cut short by the buffer would lose the entries beyond it.
+    if (section.MaybeTruncated()) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return false;
+    }
+    return WriteRenameSection(section);
+}
+
+}  // namespace
+
+// Callers include undo steps in destructors: nothing may escape from here.
+bool DeleteAtRestart(const std::string& path) {
+    try {
+        return IsNtFamily() ? DeleteAtRestartNt(path) : DeleteAtRestart9x(path);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CancelDeleteAtRestart(const std::string& path) {
+    try {
+        return IsNtFamily() ? CancelDeleteAtRestartNt(path) : CancelDeleteAtRestart9x(path);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    } catch (...) {
+        return false;
+    }
+}

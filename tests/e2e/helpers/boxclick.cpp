@@ -1,0 +1,147 @@
+// Finds a top-level dialog window (message box) by its caption, optionally reports what
+// it shows, and answers it the way a user would: Enter, or a click on a named button.
+//
+//   boxclick <caption> [--report] [--enter | --click=<button text>] [--timeout=<ms>]
+//
+// --report prints "caption: ...", "text: ..." (line breaks as \n), "icon" and one
+// "button: <id> <text>[ default]" line per button. Exit codes: 0 done (the window is
+// gone after answering, or was only reported), 2 no such window within the time-out,
+// 3 no such button, 4 the window stayed after the answer.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string caption;
+    bool report = false;
+    bool enter = false;
+    std::string click;
+    DWORD timeout = 30000;
+};
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassName(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND window) {
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+HWND WaitForWindow(const Options& options) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindWindowA("#32770", options.caption.c_str());
+        if (window && IsWindowVisible(window)) {
+            Sleep(300);  // let the box finish setting its focus and default button
+            return window;
+        }
+        if (GetTickCount() - start > options.timeout) return nullptr;
+        Sleep(100);
+    }
+}
+
+bool WaitUntilGone(HWND window, DWORD timeout) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start > timeout) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+void Report(HWND window) {
+    std::printf("caption: %s\n", WindowText(window).c_str());
+    for (HWND child : Children(window)) {
+        std::string kind = ClassName(child);
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (lstrcmpiA(kind.c_str(), "Static") == 0) {
+            if ((style & SS_TYPEMASK) == SS_ICON)
+                std::printf("icon\n");
+            else if (!WindowText(child).empty())
+                std::printf("text: %s\n", Escaped(WindowText(child)).c_str());
+        } else if (lstrcmpiA(kind.c_str(), "Button") == 0) {
+            bool isDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+            std::printf("button: %d %s%s\n", GetDlgCtrlID(child), WindowText(child).c_str(),
+                        isDefault ? " default" : "");
+        }
+    }
+    std::fflush(stdout);
+}
+
+// Enter goes to the control that has the keyboard focus in the box's thread, through
+// the box's own dialog loop, which turns it into a click on the default button.
+void PressEnter(HWND window) {
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND target = window;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus) target = info.hwndFocus;
+    PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+HWND FindButton(HWND window, const std::string& text) {
+    for (HWND child : Children(window))
+        if (lstrcmpiA(ClassName(child).c_str(), "Button") == 0 && WindowText(child) == text) return child;
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--report") options.report = true;
+        else if (arg == "--enter") options.enter = true;
+        else if (arg.rfind("--click=", 0) == 0) options.click = arg.substr(8);
+        else if (arg.rfind("--timeout=", 0) == 0) options.timeout = std::strtoul(arg.c_str() + 10, nullptr, 10);
+        else options.caption = arg;
+    }
+    HWND window = WaitForWindow(options);
+    if (!window) {
+        std::printf("no window \"%s\"\n", options.caption.c_str());
+        return 2;
+    }
+    if (options.report) Report(window);
+    if (options.enter) {
+        PressEnter(window);
+    } else if (!options.click.empty()) {
+        HWND button = FindButton(window, options.click);
+        if (!button) return 3;
+        SendMessageA(button, BM_CLICK, 0, 0);
+    } else {
+        return 0;
+    }
+    return WaitUntilGone(window, 10000) ? 0 : 4;
+}

@@ -1,0 +1,82 @@
+#include "installer/actions/InstallAction.h"
+
+#include "installer/InstallOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Records its number when it undoes, the way every concrete action decides.
+class LoggingAction : public InstallAction {
+public:
+    LoggingAction(int id, std::vector<int>& undone) : m_id(id), m_undone(undone) {}
+    ~LoggingAction() override {
+        if (ShouldUndo()) m_undone.push_back(m_id);
+    }
+
+private:
+    int m_id;
+    std::vector<int>& m_undone;
+};
+
+class InstallActionTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetOptions(); }
+    void TearDown() override { ResetOptions(); }
+};
+
+TEST_F(InstallActionTest, UndoesOnlyWhenNeitherCommittedNorNoRollback) {
+    struct Case {
+        bool commit;
+        bool noRollback;
+        bool undone;
+    };
+    const Case cases[] = {{false, false, true}, {true, false, false}, {false, true, false}, {true, true, false}};
+    for (const Case& c : cases) {
+        Options().noRollback = c.noRollback;
+        std::vector<int> undone;
+        {
+            LoggingAction action(1, undone);
+            EXPECT_FALSE(action.IsCommitted());
+            if (c.commit) action.Commit();
+            EXPECT_EQ(action.IsCommitted(), c.commit);
+        }
+        EXPECT_EQ(undone, c.undone ? std::vector<int>{1} : std::vector<int>{}) << c.commit << c.noRollback;
+    }
+}
+
+// The driver holds its actions as locals, the optional one in a unique_ptr declared where
+// it is made; an exception leaving the block undoes them newest first.
+TEST_F(InstallActionTest, ScopedActionsUndoInExactReverseOrderWhenAnErrorLeavesTheBlock) {
+    for (bool withOptional : {true, false}) {
+        std::vector<int> undone;
+        try {
+            LoggingAction first(1, undone);
+            LoggingAction second(2, undone);
+            std::unique_ptr<LoggingAction> optional;
+            if (withOptional) optional = std::make_unique<LoggingAction>(3, undone);
+            LoggingAction fourth(4, undone);
+            throw std::runtime_error("step failed");
+        } catch (const std::runtime_error&) {
+            // The undo has happened by the time the handler runs.
+            EXPECT_EQ(undone, withOptional ? (std::vector<int>{4, 3, 2, 1}) : (std::vector<int>{4, 2, 1}));
+        }
+    }
+}
+
+TEST_F(InstallActionTest, CommittingEveryActionAfterTheLastStepUndoesNothing) {
+    std::vector<int> undone;
+    {
+        LoggingAction first(1, undone);
+        auto optional = std::make_unique<LoggingAction>(2, undone);
+        first.Commit();
+        optional->Commit();
+    }
+    EXPECT_TRUE(undone.empty());
+}
+
+}  // namespace

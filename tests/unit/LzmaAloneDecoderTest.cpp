@@ -1,0 +1,196 @@
+#include "installer/actions/LzmaAloneDecoder.h"
+
+#include "NoCrtLib/InstallError.h"
+#include "tools/LzmaAloneEncoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Text with repeats and a stretch of noise, so the packed stream is neither trivial nor raw.
+Bytes Content(size_t size) {
+    Bytes out;
+    uint32_t x = 12345;
+    while (out.size() < size) {
+        x = x * 1103515245u + 12345u;
+        if ((out.size() / 5000) % 3 == 2) {
+            out.push_back(static_cast<uint8_t>(x >> 24));
+        } else {
+            const char* word = (x >> 28) < 8 ? "host key " : "tunnel port ";
+            for (const char* p = word; *p && out.size() < size; ++p) out.push_back(static_cast<uint8_t>(*p));
+        }
+    }
+    return out;
+}
+
+// A fast level keeps the tests quick; the decoder sees the same format either way.
+LzmaAloneEncoder::Options Fast() {
+    LzmaAloneEncoder::Options o;
+    o.level = 1;
+    return o;
+}
+
+Bytes Pack(const Bytes& data, LzmaAloneEncoder::Options options = Fast()) {
+    return LzmaAloneEncoder::Encode(data.data(), data.size(), options);
+}
+
+void SetDeclaredSize(Bytes& stream, uint64_t size) {
+    for (int i = 0; i < 8; ++i) stream[5 + i] = static_cast<uint8_t>(size >> (8 * i));
+}
+
+struct Decoded {
+    Bytes data;
+    std::vector<size_t> pieces;
+    std::string error;
+};
+
+Decoded Decode(const Bytes& stream) {
+    Decoded out;
+    try {
+        LzmaAloneDecoder decoder(stream.data(), stream.size());
+        for (auto p = decoder.Next(); p.count; p = decoder.Next()) {
+            out.pieces.push_back(p.count);
+            out.data.insert(out.data.end(), p.bytes, p.bytes + p.count);
+            if (out.pieces.size() > 10000) throw std::runtime_error("no end");
+        }
+    } catch (const InstallError& e) {
+        out.error = e.what();
+    }
+    return out;
+}
+
+TEST(LzmaAloneDecoder, DecodesWholeStreamsInPiecesOfAtMost128KiB) {
+    const size_t K = LzmaAloneDecoder::PieceSize;
+    struct Row {
+        size_t size;
+        std::vector<size_t> pieces;
+    };
+    for (const Row& r : {Row{0, {}}, Row{1, {1}}, Row{5000, {5000}}, Row{K - 1, {K - 1}}, Row{K, {K}},
+                         Row{K + 1, {K, 1}}, Row{3 * K + 77, {K, K, K, 77}}}) {
+        SCOPED_TRACE(r.size);
+        const Bytes data = Content(r.size);
+        Decoded d = Decode(Pack(data));
+        EXPECT_EQ(d.error, "");
+        EXPECT_EQ(d.pieces, r.pieces);
+        EXPECT_TRUE(d.data == data);
+    }
+}
+
+TEST(LzmaAloneDecoder, ReportsTheDeclaredSize) {
+    const Bytes packed = Pack(Content(70000));
+    LzmaAloneDecoder decoder(packed.data(), packed.size());
+    EXPECT_EQ(decoder.UnpackedSize(), 70000u);
+    EXPECT_EQ(decoder.Remaining(), 70000u);
+    decoder.Next();
+    EXPECT_EQ(decoder.Remaining(), 0u);
+    EXPECT_EQ(decoder.Next().count, 0u);
+}
+
+TEST(LzmaAloneDecoder, AcceptsAHeaderOnlyStreamOfSizeZero) {
+    Bytes stream = {0x5D, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0};
+    Decoded d = Decode(stream);
+    EXPECT_EQ(d.error, "");
+    EXPECT_TRUE(d.pieces.empty());
+}
+
+TEST(LzmaAloneDecoder, RefusesBadHeaders) {
+    const Bytes good = Pack(Content(1000));
+    auto with = [&](size_t at, uint8_t value) {
+        Bytes s = good;
+        s[at] = value;
+        return s;
+    };
+    Bytes unknownSize = good;
+    SetDeclaredSize(unknownSize, UINT64_MAX);
+    struct Row {
+        const char* what;
+        Bytes stream;
+        std::string error;
+    };
+    const std::string shortText = "WriteFilesFromLzmaStream: insufficient stream length";
+    const std::string propsText = "LzmaDecodeProperties() failed: incorrect stream properties";
+    for (const Row& r : {Row{"empty", {}, shortText},
+                         Row{"12 bytes", Bytes(good.begin(), good.begin() + 12), shortText},
+                         Row{"properties byte 225", with(0, 225), propsText},
+                         Row{"properties byte 255", with(0, 255), propsText},
+                         Row{"size not stated", unknownSize, "WriteFilesFromLzmaStream: end-of-stream marker not supported"}}) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(Decode(r.stream).error, r.error);
+    }
+}
+
+TEST(LzmaAloneDecoder, AcceptsTheLargestPropertiesByte) {
+    // 224 = pb 4, lp 4, lc 8.
+    LzmaAloneEncoder::Options o = Fast();
+    o.lc = 8;
+    o.lp = 4;
+    o.pb = 4;
+    const Bytes data = Content(200000);
+    Bytes packed = Pack(data, o);
+    ASSERT_EQ(packed[0], 224);
+    Decoded d = Decode(packed);
+    EXPECT_EQ(d.error, "");
+    EXPECT_TRUE(d.data == data);
+}
+
+TEST(LzmaAloneDecoder, TreatsAStoredDictionarySizeOfZeroAsTheSmallest) {
+    const Bytes data = Content(3000);
+    Bytes packed = Pack(data);
+    for (int i = 1; i <= 4; ++i) packed[i] = 0;
+    Decoded d = Decode(packed);
+    EXPECT_EQ(d.error, "");
+    EXPECT_TRUE(d.data == data);
+}
+
+TEST(LzmaAloneDecoder, FailsOnATruncatedStreamInsteadOfLooping) {
+    const Bytes data = Content(300000);
+    const Bytes packed = Pack(data);
+    for (size_t keep : {size_t(13), size_t(14), size_t(18), packed.size() / 3, packed.size() / 2, packed.size() - 1}) {
+        SCOPED_TRACE(keep);
+        Decoded d = Decode(Bytes(packed.begin(), packed.begin() + keep));
+        EXPECT_EQ(d.error, "LzmaDecode() failed: error 6");
+        EXPECT_LT(d.data.size(), data.size());
+        EXPECT_TRUE(std::equal(d.data.begin(), d.data.end(), data.begin()));
+    }
+}
+
+TEST(LzmaAloneDecoder, FailsWhenTheDeclaredSizeDoesNotMatchTheData) {
+    const Bytes data = Content(300000);
+    const Bytes packed = Pack(data);
+    for (uint64_t declared : {uint64_t(1), uint64_t(299999), uint64_t(300001), uint64_t(400000)}) {
+        SCOPED_TRACE(declared);
+        Bytes s = packed;
+        SetDeclaredSize(s, declared);
+        Decoded d = Decode(s);
+        EXPECT_NE(d.error.find("LzmaDecode() failed: error "), std::string::npos) << d.error;
+        EXPECT_LE(d.data.size(), declared);
+    }
+}
+
+TEST(LzmaAloneDecoder, FailsWhenAnEndMarkerComesBeforeTheDeclaredSize) {
+    LzmaAloneEncoder::Options o = Fast();
+    o.endMarker = true;
+    const Bytes data = Content(150000);
+    Bytes packed = Pack(data, o);
+    Decoded exact = Decode(packed);
+    EXPECT_EQ(exact.error, "");
+    EXPECT_TRUE(exact.data == data);
+
+    SetDeclaredSize(packed, data.size() + 10);
+    Decoded longer = Decode(packed);
+    EXPECT_EQ(longer.error, "LzmaDecode() failed: error 1");
+    EXPECT_TRUE(longer.data == data);
+}
+
+TEST(LzmaAloneDecoder, FailsOnCorruptData) {
+    Bytes packed = Pack(Content(1000));
+    packed[13] = 1;   // the range coder's first byte is always 0
+    EXPECT_EQ(Decode(packed).error, "LzmaDecode() failed: error 1");
+}
+
+}  // namespace

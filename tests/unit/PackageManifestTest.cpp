@@ -1,0 +1,91 @@
+#include "tools/PackageManifest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Describe(const PackageManifest& m) {
+    std::string out;
+    for (const PackageManifest::Entry& e : m.Entries())
+        out += std::to_string(e.line) + ":" + std::to_string(e.platformMask) + (e.uninstaller ? "u" : "") + ":" +
+               e.source + ">" + e.name + ";";
+    return out;
+}
+
+std::string ParseError(const std::string& text) {
+    try {
+        PackageManifest::Parse(text, "test.manifest");
+    } catch (const PackageManifest::Err& e) {
+        return e.what();
+    }
+    return "(accepted)";
+}
+
+TEST(PackageManifest, ReadsEntriesInOrder) {
+    struct Row {
+        const char* what;
+        std::string text;
+        std::string entries;
+    };
+    for (const Row& r : {
+             Row{"columns", "all - quarnelix.exe\n", "1:3:quarnelix.exe>quarnelix.exe;"},
+             Row{"platforms and renames",
+                 "# comment\n\nnt - qxagent-nt.exe qxagent.exe\n9x - qxagent-9x.exe qxagent.exe\n",
+                 "3:1:qxagent-nt.exe>qxagent.exe;4:2:qxagent-9x.exe>qxagent.exe;"},
+             Row{"uninstaller flag", "all uninstaller stub.exe\n", "1:3u:stub.exe>stub.exe;"},
+             Row{"subfolder names use backslashes", "all - doc/guide.txt\n", "1:3:doc/guide.txt>doc\\guide.txt;"},
+             Row{"quoted names and trailing comments",
+                 "all\t-  \"Read Me.txt\"   \"Read Me First.txt\"  # shown after install\r\n",
+                 "1:3:Read Me.txt>Read Me First.txt;"},
+             Row{"same name on different platforms", "nt - a b\n9x - c B\n", "1:1:a>b;2:2:c>B;"},
+         }) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(Describe(PackageManifest::Parse(r.text, "test.manifest")), r.entries);
+    }
+}
+
+TEST(PackageManifest, RefusesMistakesWithTheirLine) {
+    struct Row {
+        std::string text;
+        std::string error;
+    };
+    for (const Row& r : {
+             Row{"", "test.manifest: lists no file"},
+             Row{"# only a comment\n", "test.manifest: lists no file"},
+             Row{"all -\n", "test.manifest:1: expected: <platforms> <flags> <source> [<name in package>]"},
+             Row{"all - a b c\n", "test.manifest:1: expected: <platforms> <flags> <source> [<name in package>]"},
+             Row{"\nwin - a\n", "test.manifest:2: unknown platforms 'win' (all, nt or 9x)"},
+             Row{"all hidden a\n", "test.manifest:1: unknown flags 'hidden' (- or uninstaller)"},
+             Row{"all - \"a b\n", "test.manifest:1: unterminated quoted name"},
+             Row{"all - \"a\"b\n", "test.manifest:1: blank expected after a quoted name"},
+             Row{"all - ../secret\n", "test.manifest:1: source '../secret' has a '..' component"},
+             Row{"all - /etc/passwd\n",
+                 "test.manifest:1: source '/etc/passwd' has an empty component (absolute path or doubled separator)"},
+             Row{"all - a ..\\a\n", "test.manifest:1: name '..\\a' has a '..' component"},
+             Row{"all - a C:\\a\n", "test.manifest:1: name 'C:\\a' has a character not allowed in a file name"},
+             Row{"all - a \\a\n",
+                 "test.manifest:1: name '\\a' has an empty component (absolute path or doubled separator)"},
+             Row{"all - a b/c\n", "test.manifest:1: name 'b/c' has a character not allowed in a file name"},
+             Row{"all - a \"b.\"\n", "test.manifest:1: name 'b.' has a component ending in a dot or a blank"},
+             Row{"all - a \"b?\"\n", "test.manifest:1: name 'b?' has a character not allowed in a file name"},
+             Row{"all - a " + std::string(4097, 'n') + "\n", "test.manifest:1: name is longer than 4096 bytes"},
+             Row{"all - a x\nnt - b X\n", "test.manifest:2: name 'X' is already used for the same platform on line 1"},
+             Row{"9x - a x\nall - b x\n", "test.manifest:2: name 'x' is already used for the same platform on line 1"},
+             Row{"all uninstaller a\nnt uninstaller b\n",
+                 "test.manifest:2: a second uninstaller for the same platform (first on line 1)"},
+         }) {
+        SCOPED_TRACE(r.text.substr(0, 40));
+        EXPECT_EQ(ParseError(r.text), r.error);
+    }
+}
+
+TEST(PackageManifest, AcceptsANameOfTheFullHeaderSize) {
+    PackageManifest m = PackageManifest::Parse("all - a " + std::string(4096, 'n') + "\n", "m");
+    ASSERT_EQ(m.Entries().size(), 1u);
+    EXPECT_EQ(m.Entries()[0].name.size(), 4096u);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+#include "ActionTestSupport.h"
+#include "ZlibPayloadIds.h"
+#include "installer/InstallOptions.h"
+#include "installer/actions/TargetDirAction.h"
+#include "installer/actions/TargetFileAction.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Removing(const std::string& path) { return "Rollback: removing previously created " + path; }
+
+class ActionUndoOrderTest : public ActionTest::Fixture {};
+
+// Held as the driver holds them: plain locals, the optional one in a unique_ptr declared
+// where it is made. An error after the last one undoes them all, newest first.
+TEST_F(ActionUndoOrderTest, ScopedActionsAreUndoneInExactReverseOrder) {
+    Options().interactive = false;
+    for (bool withOptional : {true, false}) {
+        const std::string base = Path(withOptional ? "with" : "without");
+        const std::string inst = base + "\\inst", menu = base + "\\menu\\Arvendo Quarnelix";
+        ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
+        Options().UninstallParams = "\"-shareResWith=Dorvask\"";
+        ActionTest::Outcome run = Run([&] {
+            TargetDirAction installDir(inst);
+            TargetFileAction first(IDT_ZLIB_EMPTY_CONTENTS, inst + "\\a.dll");
+            TargetFileAction uninstaller(IDT_ZLIB_GOOD, inst + "\\uninst.exe");
+            TargetDirAction startMenu(menu);
+            std::unique_ptr<TargetFileAction> optional;
+            if (withOptional) optional = std::make_unique<TargetFileAction>(IDT_ZLIB_EMPTY_CONTENTS, menu + "\\q.lnk");
+            throw std::runtime_error("next step failed");
+        });
+        EXPECT_EQ(run.error, "next step failed");
+        Lines expected = {"Installing " + inst + "\\a.dll", "Installing " + inst + "\\uninst.exe"};
+        if (withOptional) expected.push_back("Installing " + menu + "\\q.lnk");
+        if (withOptional) expected.push_back(Removing(menu + "\\q.lnk"));
+        for (const std::string& line : {Removing(menu), Removing(base + "\\menu"), Removing(inst + "\\uninst.exe"),
+                                        Removing(inst + "\\a.dll"), Removing(inst)})
+            expected.push_back(line);
+        EXPECT_EQ(run.lines, expected);
+        EXPECT_FALSE(ActionTest::IsFolder(inst));
+        EXPECT_FALSE(ActionTest::IsFolder(base + "\\menu"));
+        std::string params = "\"-shareResWith=Dorvask\" \"-delDir=" + inst + "\" \"-delFile=" + inst +
+                             "\\a.dll\" \"-delFile=" + inst + "\\uninst.exe\" \"-delDir=" + menu + "\" \"-delDir=" +
+                             base + "\\menu\"";
+        if (withOptional) params += " \"-delFile=" + menu + "\\q.lnk\"";
+        EXPECT_EQ(Options().UninstallParams, params);
+    }
+}
+
+TEST_F(ActionUndoOrderTest, NoRollbackLeavesEveryChangeAndPrintsNoRollbackLine) {
+    Options().interactive = false;
+    Options().noRollback = true;
+    const std::string inst = Path("inst\\sub");
+    ActionTest::Outcome run = Run([&] {
+        TargetDirAction installDir(inst);
+        TargetFileAction uninstaller(IDT_ZLIB_GOOD, inst + "\\uninst.exe");
+        throw std::runtime_error("next step failed");
+    });
+    EXPECT_EQ(run.error, "next step failed");
+    EXPECT_EQ(run.lines, Lines{"Installing " + inst + "\\uninst.exe"});
+    EXPECT_TRUE(ActionTest::IsFile(inst + "\\uninst.exe"));
+}
+
+TEST_F(ActionUndoOrderTest, CommittedActionsKeepEverything) {
+    const std::string inst = Path("inst");
+    ActionTest::Outcome run = Run([&] {
+        TargetDirAction installDir(inst);
+        TargetFileAction uninstaller(IDT_ZLIB_GOOD, inst + "\\uninst.exe");
+        installDir.Commit();
+        uninstaller.Commit();
+    });
+    EXPECT_EQ(run.lines, Lines{"Installing " + inst + "\\uninst.exe"});
+    EXPECT_TRUE(ActionTest::IsFile(inst + "\\uninst.exe"));
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+#include "installer/actions/TargetFileAction.h"
+
+#include "ActionTestSupport.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "ZlibPayloadIds.h"
+#include "installer/InstallOptions.h"
+#include "installer/actions/ResourceLoader.h"
+#include "installer/actions/TargetDirAction.h"
+#include "installer/actions/TargetFile.h"
+#include "platform/DeferredDeletion.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ActionTest::IsFile;
+using ActionTest::Outcome;
+using ActionTest::ReadFileBytes;
+using Lines = std::vector<std::string>;
+
+std::string Plain() {
+    ResourceBytes plain = LoadBinaryResource(IDT_ZLIB_GOOD_PLAIN, "BINARY");
+    return std::string(reinterpret_cast<const char*>(plain.data), plain.size);
+}
+
+std::string Removing(const std::string& path) { return "Rollback: removing previously created " + path; }
+
+class TargetFileActionTest : public ActionTest::Fixture {};
+
+TEST_F(TargetFileActionTest, EmptyPathWritesTheUninstallerPathAndRollbackDeletesIt) {
+    Options().uninstallerPath = Path("uninst.exe");
+    Options().mainProgramPath = Path("quarnelix.exe");
+    Outcome made, undone;
+    {
+        std::unique_ptr<TargetFileAction> action;
+        made = Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, ""); });
+        EXPECT_EQ(ReadFileBytes(Path("uninst.exe")), Plain());
+        undone = Run([&] { action.reset(); });
+    }
+    EXPECT_EQ(made.exitCode, -1);
+    EXPECT_EQ(made.error, "");
+    EXPECT_EQ(made.lines, Lines{"Installing " + Path("uninst.exe")});
+    EXPECT_EQ(Options().UninstallParams, "\"-delFile=" + Path("uninst.exe") + "\"");
+    EXPECT_EQ(undone.lines, Lines{Removing(Path("uninst.exe"))});
+    EXPECT_FALSE(IsFile(Path("uninst.exe")));
+}
+
+TEST_F(TargetFileActionTest, TheMainProgramIsListedWithItsOwnItemInAnyLetterCase) {
+    Options().mainProgramPath = Path("Quarnelix.exe");
+    Outcome made = Run([&] {
+        TargetFileAction action(IDT_ZLIB_EMPTY_CONTENTS, Path("QUARNELIX.EXE"));
+        action.Commit();
+    });
+    EXPECT_EQ(made.lines, Lines{"Installing " + Path("QUARNELIX.EXE")});
+    EXPECT_EQ(Options().UninstallParams, "\"-delMainFile=" + Path("QUARNELIX.EXE") + "\"");
+    EXPECT_EQ(ReadFileBytes(Path("quarnelix.exe")), "");
+}
+
+TEST_F(TargetFileActionTest, AnExistingFileIsOverwrittenOnlyWhenAllowedAndNeverRolledBack) {
+    const std::string target = Path("uninst.exe");
+    const std::string old(400000, 'o');  // longer than the new contents: must be truncated
+    struct Case {
+        bool interactive;
+        bool force;
+        int answer;
+        int exitCode;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {false, true, 0, -1,
+         {"Warning: '" + target + "' already exists, will be overwritten", "Installing " + target}},
+        {true, false, Prompt::IdYes, -1, {"Installing " + target}},
+        {true, false, IDNO, 104, {"Installation canceled by user (file already exists)"}},
+        {false, false, 0, 104, {"Target file '" + target + "' already exists, aborting"}},
+    };
+    for (const Case& c : cases) {
+        ActionTest::WriteFileBytes(target, old);
+        Options().UninstallParams.clear();
+        Options().interactive = c.interactive;
+        Options().force = c.force;
+        answer = c.answer;
+        boxes.clear();
+        Outcome made, undone;
+        {
+            std::unique_ptr<TargetFileAction> action;
+            made = Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
+            undone = Run([&] { action.reset(); });  // not committed by the test
+        }
+        EXPECT_EQ(made.exitCode, c.exitCode);
+        EXPECT_EQ(made.lines, c.lines);
+        EXPECT_EQ(undone.lines, Lines{});
+        EXPECT_EQ(Options().UninstallParams, "\"-delFile=" + target + "\"");
+        EXPECT_EQ(ReadFileBytes(target), c.exitCode == -1 ? Plain() : old);
+        EXPECT_EQ(boxes.size(), c.interactive ? 1u : 0u);
+        if (!boxes.empty()) {
+            EXPECT_EQ(boxes[0].caption, "Target File Exists");
+        }
+    }
+}
+
+TEST_F(TargetFileActionTest, ACorruptResourceFailsWithTheInflateReasonAndLeavesNoNewFile) {
+    struct Case {
+        unsigned id;
+        std::string error;
+    };
+    const Case cases[] = {
+        {IDT_ZLIB_BAD_HEADER, "inflate() failed: incorrect header check"},
+        {IDT_ZLIB_BAD_ADLER, "inflate() failed: incorrect data check"},
+        {IDT_ZLIB_TRUNCATED, "inflate() failed: unexpected end of compressed data"},
+        {IDT_ZLIB_BAD_BLOCK, "inflate() failed: invalid block type"},
+    };
+    Options().interactive = false;
+    for (const Case& c : cases) {
+        const std::string target = Path("uninst.exe");
+        Options().UninstallParams.clear();
+        Outcome made = Run([&] { TargetFileAction action(c.id, target); });
+        EXPECT_EQ(made.error, c.error);
+        EXPECT_EQ(made.lines, Lines{"Installing " + target});
+        EXPECT_EQ(Options().UninstallParams, "\"-delFile=" + target + "\"");
+        EXPECT_FALSE(IsFile(target)) << c.error;
+    }
+}
+
+TEST_F(TargetFileActionTest, ACorruptResourceNeverDeletesAFileThatWasThereBefore) {
+    Options().interactive = false;
+    Options().force = true;
+    const std::string target = Path("uninst.exe");
+    ActionTest::WriteFileBytes(target, "earlier uninstaller");
+    Outcome made = Run([&] { TargetFileAction action(IDT_ZLIB_BAD_ADLER, target); });
+    EXPECT_EQ(made.error, "inflate() failed: incorrect data check");
+    EXPECT_TRUE(IsFile(target));
+}
+
+TEST_F(TargetFileActionTest, AMissingResourceIsAnInstallErrorAndCreatesNothing) {
+    Options().interactive = false;
+    const std::string target = Path("uninst.exe");
+    Outcome made = Run([&] { TargetFileAction action(IDT_MISSING, target); });
+    EXPECT_EQ(made.error, "FindResourceA() failed: " + WinErrorText(ERROR_RESOURCE_NAME_NOT_FOUND));
+    EXPECT_FALSE(IsFile(target));
+}
+
+// The failed extraction must not keep the folder's own rollback from removing it.
+TEST_F(TargetFileActionTest, AfterAFailedExtractionTheNewFolderIsRemovedCleanly) {
+    Options().interactive = false;
+    const std::string dir = Path("inst");
+    const std::string file = Path("inst\\uninst.exe");
+    Outcome run = Run([&] {
+        TargetDirAction folder(dir);
+        TargetFileAction uninstaller(IDT_ZLIB_TRUNCATED, file);
+    });
+    EXPECT_EQ(run.error, "inflate() failed: unexpected end of compressed data");
+    EXPECT_EQ(run.lines, (Lines{"Installing " + file, Removing(dir)}));
+    EXPECT_FALSE(ActionTest::IsFolder(dir));
+    EXPECT_FALSE(ActionTest::IsScheduledForRestart(dir));
+}
+
+TEST_F(TargetFileActionTest, AnEarlierScheduledDeletionOfTheFileIsCancelled) {
+    const std::string target = Path("uninst.exe");
+    ActionTest::WriteFileBytes(target, "x");
+    ASSERT_TRUE(DeleteAtRestart(target));
+    ASSERT_TRUE(ActionTest::IsScheduledForRestart(target));
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
+    Outcome made = Run([&] {
+        TargetFileAction action(IDT_ZLIB_GOOD, target);
+        action.Commit();
+    });
+    EXPECT_EQ(made.lines, Lines{"Installing " + target});
+    EXPECT_FALSE(ActionTest::IsScheduledForRestart(target));
+}
+
+TEST_F(TargetFileActionTest, RollbackDeleteFileSchedulesAFileThatIsHeldOpen) {
+    for (bool interactive : {true, false}) {
+        const std::string path = Path(interactive ? "held1.dll" : "held2.dll");
+        ActionTest::WriteFileBytes(path, "in use");
+        Options().interactive = interactive;
+        boxes.clear();
+        // Open elsewhere without FILE_SHARE_DELETE: the deletion is refused.
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        Outcome undone = Run([&] { RollbackDeleteFile(path); });
+        CloseHandle(held);
+        const std::string reason = WinErrorText(ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(undone.lines, (Lines{Removing(path), "File deletion failed: " + reason,
+                                       "Scheduling file deletion on reboot"}));
+        if (interactive) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, "Unable to remove previously created '" + path + "'.\nReason: " + reason +
+                                         "\nThe file will be scheduled for deletion on reboot.");
+            EXPECT_EQ(boxes[0].caption, "File Deletion Failed");
+            EXPECT_EQ(boxes[0].style, 0x10u);
+        } else {
+            EXPECT_TRUE(boxes.empty());
+        }
+        EXPECT_TRUE(IsFile(path));
+        EXPECT_TRUE(ActionTest::IsScheduledForRestart(path));
+    }
+}
+
+// Windows 9x schedules by short path, which a missing file has not: the one way to make
+// the scheduling itself fail (the NT list takes any path).
+class TargetFileRollback9x : public ActionTest::Fixture {
+protected:
+    void SetUp() override {
+        if (ActionTest::IsNtFamily()) GTEST_SKIP() << "Windows 9x family only";
+        ActionTest::Fixture::SetUp();
+    }
+};
+
+TEST_F(TargetFileRollback9x, AFailedSchedulingIsReportedToo) {
+    const std::string path = Path("gone.dll");
+    Options().interactive = false;
+    Outcome undone = Run([&] { RollbackDeleteFile(path); });
+    EXPECT_EQ(undone.lines, (Lines{Removing(path), "File deletion failed: " + WinErrorText(ERROR_FILE_NOT_FOUND),
+                                   "Scheduling file deletion on reboot", "Scheduling file deletion failed"}));
+}
+
+}  // namespace

@@ -1,0 +1,3 @@
+#include "uninstaller/Uninstaller.h"
+
+int main() { return RunUninstallerProcess(); }

@@ -1,0 +1,59 @@
+#pragma once
+// Carries out an uninstall plan: removes the files, then the folders, then the registry
+// keys, each in item order, then takes the installation folder out of the search path.
+// A folder that still holds anything the plan does not remove is left in place, never
+// emptied.
+// Every step reports on the console; nothing throws past Run(). What cannot be removed
+// now is scheduled for removal at the next restart.
+#include "uninstaller/UninstallPlan.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class PlanExecutor {
+public:
+    // Where the search path lives; tests point these at scratch keys and files.
+    struct Places {
+        std::string machineEnvironment =
+            "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+        std::string userEnvironment = "HKEY_CURRENT_USER\\Environment";
+        std::string autoexec = "C:\\AUTOEXEC.BAT";
+        bool ntFamily = true;        // registry "PATH" values; otherwise the batch file
+        bool broadcast = true;       // WM_SETTINGCHANGE after a changed "PATH" value
+    };
+
+    struct Outcome {
+        unsigned failed = 0;       // items neither removed nor scheduled
+        unsigned scheduled = 0;    // items removed at the next restart
+        unsigned leftInPlace = 0;  // folders holding foreign files, associations taken over
+        // The lines worth repeating in the closing message: every failure, scheduling
+        // and item left in place.
+        std::vector<std::string> notes;
+    };
+
+    PlanExecutor(const UninstallPlan& plan, const std::string& installDir, Places places);
+    Outcome Run();
+
+private:
+    void RemoveFile(const std::string& path);
+    void RemoveFolder(const std::string& path);
+    void RemoveRegistryKey(const std::string& key);
+    bool SharedAssociationStillOurs(const std::string& key, const UninstallPlan::SharedAssociation& shared);
+    void CleanRegistryPath(const std::string& place, bool& changed);
+    void CleanAutoexec(const std::vector<std::string>& folderForms);
+    void Schedule(const std::string& path, const std::string& what);
+    bool ScheduledHere(const std::string& path) const;
+    bool ComesLater(const std::string& folder) const;
+
+    void Note(const std::string& line);   // printed and kept for the closing message
+    void Fail(const std::string& line);   // the same, counted as a failure
+
+    const UninstallPlan& m_plan;
+    std::string m_installDir;
+    Places m_places;
+    Outcome m_outcome;
+    std::vector<std::string> m_scheduled;
+    std::vector<std::string> m_folderQueue;
+    std::size_t m_folderIndex = 0;
+};

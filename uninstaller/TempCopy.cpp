@@ -1,0 +1,85 @@
+#include "uninstaller/TempCopy.h"
+
+#include "NoCrtLib/AnsiCodec.h"
+#include "NoCrtLib/Console.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/Product.h"
+#include "platform/DeferredDeletion.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string Failure(const char* call) { return std::string(call) + " failed: " + WinErrorText(GetLastError()); }
+
+// A name of this process's own, so two uninstallers never share a copy; a stale file
+// that is still running is passed over.
+std::string CandidateName(int attempt) {
+    char name[40];
+    if (attempt == 0)
+        std::snprintf(name, sizeof name, "QxUninst%lx.exe", static_cast<unsigned long>(GetCurrentProcessId()));
+    else
+        std::snprintf(name, sizeof name, "QxUninst%lx-%d.exe", static_cast<unsigned long>(GetCurrentProcessId()),
+                      attempt);
+    return name;
+}
+
+}  // namespace
+
+bool TempCopy::Start(const UninstallerCommand& command, bool originalExitsAtOnce, KernelHandle& process,
+                     std::string& failure) {
+    char own[MAX_PATH + 1];
+    const DWORD ownLength = GetModuleFileNameA(nullptr, own, sizeof own);
+    if (ownLength == 0 || ownLength >= sizeof own) {
+        failure = Failure("GetModuleFileNameA()");
+        return false;
+    }
+    char temp[MAX_PATH + 1];
+    const DWORD tempLength = GetTempPathA(sizeof temp, temp);
+    if (tempLength == 0 || tempLength >= sizeof temp) {
+        failure = Failure("GetTempPathA()");
+        return false;
+    }
+
+    std::string copy;
+    for (int attempt = 0; attempt < 10 && copy.empty(); ++attempt) {
+        const std::string candidate = JoinPath(temp, CandidateName(attempt));
+        if (CopyFileA(own, candidate.c_str(), FALSE)) copy = candidate;
+    }
+    if (copy.empty()) {
+        failure = Failure("CopyFileA()");
+        return false;
+    }
+    if (!DeleteAtRestart(copy))
+        ConsoleLine("Scheduling the temporary copy " + copy + " for removal at the next restart failed: " +
+                    WinErrorText(GetLastError()));
+
+    KernelHandle self;
+    if (originalExitsAtOnce) {
+        HANDLE h = nullptr;
+        if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &h, SYNCHRONIZE, TRUE,
+                             0)) {
+            failure = Failure("DuplicateHandle()");
+            return false;
+        }
+        self.Reset(h);
+    }
+    const std::uint32_t selfValue = static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(self.Get()));
+    std::string commandLine = WideToAnsi(command.TempCopyCommandLine(AnsiToWide(copy), selfValue));
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    // The copy works from the temporary folder, so no current folder holds the installation.
+    if (!CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, temp, &startup, &info)) {
+        failure = Failure("CreateProcessA()");
+        DeleteFileA(copy.c_str());
+        return false;
+    }
+    KernelHandle thread(info.hThread);
+    process.Reset(info.hProcess);
+    // The copy holds its own inherited duplicate of self from here on.
+    return true;
+}
