@@ -4,6 +4,7 @@
 #include "NoCrtLib/SilentExit.h"
 #include "installer/CmdLine.h"
 #include "installer/InstallOptions.h"
+#include "installer/Installation.h"
 #include "installer/SystemRequirements.h"
 #include "platform/AdminCheck.h"
 #include "platform/StructuredException.h"
@@ -37,7 +38,7 @@ void Run(RunFlags& flags) {
                            "run the installer with -installDir= and -acceptEULA");
     RequireEulaAcceptance();
 
-    throw InstallError("installing the product files is not part of this build yet");
+    InstallProduct(flags);
 }
 
 }  // namespace

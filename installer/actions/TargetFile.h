@@ -14,3 +14,7 @@ void ConfirmOverwrite(const std::string& path);
 // Deletes a file during rollback; a file that cannot be deleted is reported and
 // scheduled for deletion at the next restart. Never throws.
 void RollbackDeleteFile(const std::string& path) noexcept;
+
+// True when FindFirstFileA finds a file or folder of that name (the existence test
+// every file step uses before it writes).
+bool TargetExists(const std::string& path);

@@ -8,22 +8,10 @@
 
 #include <windows.h>
 
-namespace {
-
-bool FileExists(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
-}
-
-}  // namespace
-
 TargetFileAction::TargetFileAction(unsigned resourceId, const std::string& path)
     : m_path(path.empty() ? Options().uninstallerPath : path) {
     AddFileUninstallParam(m_path);
-    if (FileExists(m_path)) {
+    if (TargetExists(m_path)) {
         Commit();  // what was there before is never deleted by rollback
         ConfirmOverwrite(m_path);
     }

@@ -22,3 +22,11 @@ void RollbackDeleteFile(const std::string& path) noexcept {
         // Rollback goes on with the next action whatever happens here.
     }
 }
+
+bool TargetExists(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}

@@ -1,0 +1,215 @@
+#include "installer/PreviousInstallation.h"
+
+#include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/Product.h"
+#include "installer/actions/ResourceLoader.h"
+#include "mulib/DllLoader.h"
+#include "platform/DeferredDeletion.h"
+#include "platform/RegKey.h"
+#include "platform/ShellFolders.h"
+#include "resources/resource.h"
+
+#include <windows.h>
+
+#include <wincrypt.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Owner of one handle or mapped view; releasing keeps the last error for the report.
+template <class T>
+class Owned {
+public:
+    explicit Owned(typename T::Raw h = T::None()) : m_h(h) {}
+    Owned(Owned&& o) noexcept : m_h(o.Release()) {}
+    Owned& operator=(Owned&& o) noexcept {
+        Reset(o.Release());
+        return *this;
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() { Reset(); }
+    typename T::Raw Get() const { return m_h; }
+    explicit operator bool() const { return m_h != T::None(); }
+    typename T::Raw Release() {
+        auto h = m_h;
+        m_h = T::None();
+        return h;
+    }
+    void Reset(typename T::Raw h = T::None()) {
+        if (*this) {
+            DWORD err = GetLastError();
+            T::Close(m_h);
+            SetLastError(err);
+        }
+        m_h = h;
+    }
+
+private:
+    typename T::Raw m_h;
+};
+
+// Processes, threads, events and mappings fail with NULL.
+struct KernelTraits {
+    using Raw = HANDLE;
+    static Raw None() { return nullptr; }
+    static void Close(Raw h) { CloseHandle(h); }
+};
+using KernelHandle = Owned<KernelTraits>;
+
+struct ViewTraits {
+    using Raw = void*;
+    static Raw None() { return nullptr; }
+    static void Close(Raw p) { UnmapViewOfFile(p); }
+};
+using MappedView = Owned<ViewTraits>;
+
+std::string FailureText(const char* call) { return std::string(call) + " failed: " + WinErrorText(GetLastError()); }
+
+std::uint32_t HandleValue(HANDLE h) { return static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(h)); }
+
+// The system's random source. The functions are looked up at run time: the first
+// Windows 95 has no CryptoAPI, and a static import would keep the installer from
+// starting there at all (the requirement check lets -force go on on Windows 95).
+class SystemRandom {
+public:
+    SystemRandom() = default;
+    SystemRandom(const SystemRandom&) = delete;
+    SystemRandom& operator=(const SystemRandom&) = delete;
+    ~SystemRandom() {
+        if (m_provider) m_release(m_provider, 0);
+    }
+
+    std::uint32_t Next() {
+        if (!m_provider) Open();
+        std::uint32_t value = 0;
+        if (!m_generate(m_provider, sizeof value, reinterpret_cast<BYTE*>(&value)))
+            throw std::runtime_error(FailureText("CryptGenRandom()"));
+        return value;
+    }
+
+private:
+    using AcquireFn = BOOL(WINAPI*)(HCRYPTPROV*, LPCSTR, LPCSTR, DWORD, DWORD);
+    using GenerateFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD, BYTE*);
+    using ReleaseFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD);
+
+    void Open() {
+        if (!m_library.Handle()) m_library.Load(true, "advapi32.dll");
+        const auto acquire = m_library.Resolve<AcquireFn>("CryptAcquireContextA");
+        m_generate = m_library.Resolve<GenerateFn>("CryptGenRandom");
+        m_release = m_library.Resolve<ReleaseFn>("CryptReleaseContext");
+        // Only random bytes are wanted: no key container.
+        HCRYPTPROV provider = 0;
+        if (!acquire(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+            throw std::runtime_error(FailureText("CryptAcquireContextA()"));
+        m_provider = provider;
+    }
+
+    DllLoader m_library;
+    GenerateFn m_generate = nullptr;
+    ReleaseFn m_release = nullptr;
+    HCRYPTPROV m_provider = 0;
+};
+
+class MachinePreviousInstallation : public PreviousInstallationSystem {
+public:
+    std::string Version() override { return PreviousVersion(); }
+    std::string UninstallString() override { return PreviousUninstallString(); }
+
+    std::string TempFolder() override {
+        char buffer[265];
+        const DWORD length = GetTempPathA(sizeof buffer, buffer);
+        const DWORD error = GetLastError();
+        return TempFolderFromResult(length, buffer, sizeof buffer, error);
+    }
+
+    void WriteUninstaller(const std::string& path) override { ExtractZlibResource(path, IDR_UNINSTALLER); }
+    void ScheduleDeletion(const std::string& path) override { DeleteAtRestart(path); }
+    std::uint32_t RandomNumber() override { return m_random.Next(); }
+    std::uint32_t RunUninstaller(const std::string& command) override { return RunUninstallerAndWait(command); }
+
+private:
+    SystemRandom m_random;
+};
+
+// A registry error of any kind (missing key or value included) counts as "not there".
+bool ReadRegistered(const char* valueName, std::string& value) {
+    try {
+        value = RegReadString(HKEY_LOCAL_MACHINE, ProductUninstallKey(), valueName);
+        return true;
+    } catch (const InstallError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::string PreviousUninstallString() {
+    std::string value;
+    ReadRegistered("UninstallString", value);
+    return value;
+}
+
+std::string PreviousVersion() {
+    std::string value;
+    ReadRegistered("Version", value);
+    return value;
+}
+
+std::string PreviousInstallDir() {
+    std::string value;
+    // An empty folder is no proposal either: the dialog would start with an empty field.
+    if (ReadRegistered("InstallDir", value) && !value.empty()) return value;
+    return JoinPath(ProgramFilesFolder(), ProductFullName);
+}
+
+std::uint32_t RunUninstallerAndWait(const std::string& command) {
+    // Inheritable, so the uninstaller (and whoever it hands its work on to) can use them.
+    SECURITY_ATTRIBUTES inheritable = {};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+
+    KernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0,
+                                            sizeof(std::uint32_t), nullptr));
+    if (!mapping) throw InstallError(FailureText("CreateFileMapping()"));
+    MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(std::uint32_t)));
+    if (!view) throw InstallError(FailureText("MapViewOfFile()"));
+    KernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
+    if (!done) throw InstallError(WinErrorText(GetLastError()));
+
+    const std::string line = command + HandshakeArguments(HandleValue(mapping.Get()), HandleValue(done.Get()));
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
+        throw InstallError(FailureText("CreateProcess()"));
+    KernelHandle process(started.hProcess);
+    KernelHandle thread(started.hThread);
+
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD exitCode = STILL_ACTIVE;
+    if (!GetExitCodeProcess(process.Get(), &exitCode) || exitCode == STILL_ACTIVE) {
+        TerminateProcess(process.Get(), 0);
+        exitCode = STILL_ACTIVE;
+    }
+    thread.Reset();
+    process.Reset();
+    if (exitCode != 1) return exitCode;
+
+    // Handed on: the result is in the block once the event says it was written.
+    WaitForSingleObject(done.Get(), INFINITE);
+    std::uint32_t result = 0;
+    std::memcpy(&result, view.Get(), sizeof result);
+    return result;
+}
+
+void RemovePreviousInstallation() {
+    MachinePreviousInstallation system;
+    RemovePreviousInstallation(system);
+}

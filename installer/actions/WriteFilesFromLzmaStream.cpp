@@ -1,0 +1,91 @@
+#include "installer/actions/WriteFilesFromLzmaStream.h"
+
+#include "NoCrtLib/Console.h"
+#include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallOptions.h"
+#include "installer/Product.h"
+#include "installer/actions/LzmaAloneDecoder.h"
+#include "installer/actions/ResourceLoader.h"
+#include "installer/actions/TargetFile.h"
+#include "platform/DeferredDeletion.h"
+#include "platform/WindowsVersionInfo.h"
+
+#include <windows.h>
+
+namespace {
+
+// Closes whatever file is still open when extraction stops, normally or by an error.
+struct CloseOnExit {
+    explicit CloseOnExit(void*& handle) : m_handle(handle) {}
+    ~CloseOnExit() {
+        if (m_handle) {
+            DWORD error = GetLastError();
+            CloseHandle(static_cast<HANDLE>(m_handle));
+            SetLastError(error);
+            m_handle = nullptr;
+        }
+    }
+    void*& m_handle;
+};
+
+}  // namespace
+
+WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream() {
+    if (m_output) CloseHandle(static_cast<HANDLE>(m_output));
+    if (!ShouldUndo()) return;
+    while (!m_created.empty()) {
+        RollbackDeleteFile(m_created.back());
+        m_created.pop_back();
+    }
+}
+
+void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder) {
+    m_targetFolder = targetFolder;
+    ResourceBytes resource = LoadBinaryResource(resourceId, "BINARY");
+    if (resource.size < LzmaAloneDecoder::HeaderSize)
+        throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
+    LzmaAloneDecoder decoder(resource.data, resource.size);
+    PackageStreamParser parser(*this, WindowsVersionInfo().WindowsVersion().a);
+    CloseOnExit closer(m_output);
+    for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
+        parser.ProcessOutBytes(piece.bytes, piece.count);
+    parser.Finish();
+}
+
+void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) {
+    if (file.uninstaller)
+        m_path = Options().uninstallerPath;
+    else
+        m_path = JoinPath(m_targetFolder, file.name);
+    AddFileUninstallParam(m_path);
+    if (TargetExists(m_path))
+        ConfirmOverwrite(m_path);
+    else
+        m_created.push_back(m_path);  // before creation: a partly written file is rolled back too
+    ConsoleLine("Installing " + m_path);
+    CancelDeleteAtRestart(m_path);
+    HANDLE h = CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw InstallError("Error creating target installation file '" + m_path +
+                           "' - CreateFile() failed with the following error: " + WinErrorText(GetLastError()));
+    m_output = h;
+}
+
+void WriteFilesFromLzmaStream::FileData(const uint8_t* bytes, size_t count) {
+    DWORD written = 0;
+    if (!WriteFile(static_cast<HANDLE>(m_output), bytes, static_cast<DWORD>(count), &written, nullptr))
+        throw InstallError("Error writing to target installation file '" + m_path +
+                           "' - WriteFile() failed with the following error: " + WinErrorText(GetLastError()));
+    if (written != count)
+        throw InstallError("Error writing to target installation file '" + m_path + "' - WriteFile() wrote " +
+                           std::to_string(written) + " bytes instead of " + std::to_string(count));
+}
+
+void WriteFilesFromLzmaStream::EndFile() {
+    if (!m_output) return;
+    HANDLE h = static_cast<HANDLE>(m_output);
+    m_output = nullptr;
+    CloseHandle(h);
+}

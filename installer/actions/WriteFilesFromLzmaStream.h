@@ -1,0 +1,34 @@
+#pragma once
+// Writes the product's files from the LZMA package stream resource into the target
+// folder, recording every file it creates so that rollback deletes them newest first.
+// Files that existed before (and were overwritten after confirmation) are never deleted.
+#include "installer/actions/InstallAction.h"
+#include "installer/actions/PackageStreamParser.h"
+
+#include <string>
+#include <vector>
+
+class WriteFilesFromLzmaStream : public InstallAction, private PackageStreamParser::Sink {
+public:
+    WriteFilesFromLzmaStream() = default;
+    ~WriteFilesFromLzmaStream() override;
+
+    // Decodes the "BINARY" resource and writes every file selected for this platform.
+    // A separate call from construction: when it throws, the object is already live,
+    // so the files it created are rolled back with the other actions.
+    void Extract(unsigned resourceId, const std::string& targetFolder);
+
+    const std::vector<std::string>& CreatedFiles() const { return m_created; }
+
+private:
+    class OutputFile;
+
+    void BeginFile(const PackageStreamParser::File& file) override;
+    void FileData(const uint8_t* bytes, size_t count) override;
+    void EndFile() override;
+
+    std::string m_targetFolder;
+    std::string m_path;
+    std::vector<std::string> m_created;
+    void* m_output = nullptr;  // the open target file's HANDLE, owned; closed by EndFile
+};
