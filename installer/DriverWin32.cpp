@@ -7,6 +7,7 @@
 #include "installer/Installation.h"
 #include "installer/SystemRequirements.h"
 #include "platform/AdminCheck.h"
+#include "platform/DllSearchPath.h"
 #include "platform/StructuredException.h"
 
 #include <windows.h>
@@ -45,6 +46,7 @@ void Run(RunFlags& flags) {
 
 int RunInstaller() {
     InstallExceptionTranslators();
+    RestrictDllSearchPath();
     RunFlags flags;
     int code;
     try {

@@ -13,8 +13,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <memory>
+#include <string>
 
 namespace {
 

@@ -51,8 +51,7 @@ class UninstallerTest(PrefixTest):
 
     def setUp(self):
         super().setUp()
-        if not os.path.exists(UNINST):
-            self.skipTest("uninst.exe is not built")
+        self.assertTrue(os.path.exists(UNINST), "uninst.exe is not built: " + UNINST)
 
     # ---- the fake installation -------------------------------------------------------
     def install(self, main_program=None):
@@ -323,6 +322,30 @@ class Windows9x(UninstallerTest):
         self.assertEqual(self.wine.query_value(MACHINE_ENV, "PATH"), self.machine_path_before + ";" + DIR)
         self.assertFalse(self.exists(DIR))
         self.assertFalse(self.key_exists(KEY))
+
+
+class WithTheInstaller(UninstallerTest):
+    def test_removes_what_the_installer_made_and_restores_the_path(self):
+        machine_path = self.wine.query_value(MACHINE_ENV, "PATH")
+        r = self.wine.install("-installDir=C:\\Apps\\Q", "-acceptEULA")
+        self.assertEqual(r.code, 0, r)
+        params = self.wine.query_value(KEY, "UninstallParam")
+        self.assertTrue(params.startswith('"-shareResWith=Dorvask" "-delDir=C:\\Apps\\Q" "-delDir=C:\\Apps"'), params)
+        self.assertEqual(self.wine.query_value(MACHINE_ENV, "PATH"), machine_path + ";C:\\Apps\\Q")
+        links = [p.split("=", 1)[1] for p in params.split('" "') if p.startswith("-delFile=") and p.endswith(".lnk")]
+        self.assertTrue(links)
+        for link in links:
+            self.assertTrue(self.exists(link), link)
+
+        r = self.wine.run(HANDSHAKE, "C:\\Apps\\Q\\uninst.exe", "Quarnelix")
+        self.assertHandedOver(r, 0)
+        self.assertFalse(self.exists("C:\\Apps"))
+        for link in links:
+            self.assertFalse(self.exists(link), link)
+        for key in (KEY, CLASSES + "\\.qxp", CLASSES + "\\.dvs", CLASSES + "\\" + PROFILE, CLASSES + "\\" + SETTINGS):
+            self.assertFalse(self.key_exists(key), key)
+        self.assertEqual(self.wine.query_value(MACHINE_ENV, "PATH"), machine_path)
+        self.assertEqual(self.value_type(MACHINE_ENV, "PATH"), "REG_EXPAND_SZ")
 
 
 class Failures(UninstallerTest):
