@@ -1,14 +1,15 @@
 #include "installer/Driver.h"
 
-#include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/SilentExit.h"
 #include "installer/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Installation.h"
+#include "installer/PreviousInstallation.h"
 #include "installer/SystemRequirements.h"
 #include "platform/AdminCheck.h"
 #include "platform/DllSearchPath.h"
 #include "platform/StructuredException.h"
+#include "ui/InstallerDialog.h"
 
 #include <windows.h>
 
@@ -30,14 +31,24 @@ void Run(RunFlags& flags) {
     options.commandLine = commandLine.get();
     options.interactive = !commandLine->IsUnattended();
 
-    if (!options.interactive) ReadUnattendedOptions(*commandLine, flags);
+    if (options.interactive)
+        options.installDir = PreviousInstallDir();
+    else
+        ReadUnattendedOptions(*commandLine, flags);
 
     CheckSystemRequirements();
 
-    if (options.interactive)
-        throw InstallError("the installer dialog is not part of this build yet; "
-                           "run the installer with -installDir= and -acceptEULA");
-    RequireEulaAcceptance();
+    const std::string previousVersion = PreviousVersion();
+    if (options.interactive) {
+        const std::string label = InstallButtonLabel(previousVersion);
+        InstallChoices choices{options.acceptEULA, options.installDir, flags.installForAllUsers,
+                               flags.createDesktopIcon, flags.runWhenDone, label};
+        if (runInstallerDialog(choices) != kInstallerDialogInstall) throw SilentExit(ExitDialogClosed);
+    } else {
+        RequireEulaAcceptance();
+    }
+
+    RemovePreviousInstallation();
 
     InstallProduct(flags);
 }

@@ -25,8 +25,12 @@ FileAssocAction::FileAssocAction(const std::string& progId, const std::string& e
                 AppendUninstallParam("delRegKey", ClassesKeyFullName(step.key));
                 continue;
             }
-            RegWriteString(HKEY_LOCAL_MACHINE, JoinPath(ClassesSubKey, step.key), "", step.value, false);
-            if (step.key == extension) m_registered = true;
+            const bool created =
+                RegWriteString(HKEY_LOCAL_MACHINE, JoinPath(ClassesSubKey, step.key), "", step.value, false);
+            if (step.key == extension) {
+                m_registered = true;
+                m_createdKey = created;
+            }
         }
     } catch (const std::exception& e) {
         Prompt::ContinueOrAbort(FileAssocFailureQuestion(m_extension, e.what()));
@@ -43,10 +47,15 @@ void FileAssocAction::Rollback() noexcept {
         ConsoleLine("Rollback: removing previously created file association for extension " + m_extension);
         try {
             RegKey key(m_extensionKey);
-            if (restoring)
+            if (restoring) {
                 key.WriteString("", m_previousValue, false);
-            else
+            } else if (m_createdKey) {
                 key.Delete(false);
+            } else {
+                // A key that was there without an association may hold other values
+                // (content type and the like): only what this action wrote goes.
+                key.DeleteValue("");
+            }
         } catch (const std::exception& e) {
             const FileAssocUndoFailure report = FileAssocUndoFailureReport(restoring, m_extension, e.what());
             ConsoleLine(report.line);

@@ -1,8 +1,9 @@
 #pragma once
 // Points a file-name extension at a ProgID below HKEY_LOCAL_MACHINE\SOFTWARE\Classes and
 // describes the ProgID (description, icon, verbs). Rollback puts the extension's previous
-// association back, or deletes the extension key when it had none; the ProgID keys stay
-// (the uninstaller's "-delRegKey=" items remove them).
+// association back; when it had none, it deletes the extension key this action created,
+// or only the default value of a key that was already there. The ProgID keys stay (the
+// uninstaller's "-delRegKey=" items remove them).
 #include "installer/actions/FileAssocPlan.h"
 #include "installer/actions/InstallAction.h"
 
@@ -28,4 +29,5 @@ private:
     std::string m_extensionKey;  // full name, "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\<extension>"
     std::string m_previousValue;
     bool m_registered = false;
+    bool m_createdKey = false;  // the extension key did not exist before
 };

@@ -1,10 +1,12 @@
 """Runs the built Windows programs under Wine, each test in a fresh clone of the
 test run's template prefix (made by tests/wine/make-template)."""
 import os
+import re
 import shutil
 import subprocess
 import tempfile
 import unittest
+from collections import namedtuple
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINE_DIR = os.path.join(HERE, "..", "wine")
@@ -50,6 +52,75 @@ def banner():
 def unix_to_wine(path):
     """Wine's Z: drive maps the Linux root."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def parse_reg_export(text):
+    """{key: {value name ("" for the default): (type, data)}} of a `reg export` file's text.
+    Strings come back as str (REG_EXPAND_SZ and REG_MULTI_SZ decoded too), DWORDs as int,
+    other types as ("hex(n)", bytes)."""
+    keys, current, pending = {}, None, ""
+    for line in text.splitlines():
+        if pending:
+            line, pending = pending + line.strip(), ""
+        if line.endswith("\\") and not line.startswith("["):
+            if re.search(r"=hex(\([0-9a-f]+\))?:", line):
+                pending = line[:-1]
+                continue
+        if line.startswith("[") and line.endswith("]"):
+            current = keys.setdefault(line[1:-1], {})
+            continue
+        if current is None or not line or line.startswith("Windows Registry"):
+            continue
+        name, raw = _split_value_line(line)
+        current[name] = _decode_value(raw)
+    return keys
+
+
+def _split_value_line(line):
+    if line.startswith("@="):
+        return "", line[2:]
+    assert line.startswith('"'), line
+    i, name = 1, []
+    while line[i] != '"':
+        if line[i] == "\\":
+            i += 1
+        name.append(line[i])
+        i += 1
+    assert line[i + 1] == "=", line
+    return "".join(name), line[i + 2:]
+
+
+def _unescape(quoted):
+    assert quoted.startswith('"') and quoted.endswith('"'), quoted
+    return re.sub(r"\\(.)", r"\1", quoted[1:-1])
+
+
+def _decode_value(raw):
+    if raw.startswith('"'):
+        return ("REG_SZ", _unescape(raw))
+    if raw.startswith("dword:"):
+        return ("REG_DWORD", int(raw[6:], 16))
+    m = re.match(r"hex(?:\(([0-9a-f]+)\))?:(.*)$", raw)
+    assert m, raw
+    kind = int(m.group(1) or "3", 16)
+    data = bytes(int(b, 16) for b in m.group(2).split(",") if b)
+    if kind == 2:
+        return ("REG_EXPAND_SZ", data.decode("utf-16-le").rstrip("\0"))
+    if kind == 7:
+        return ("REG_MULTI_SZ", data.decode("utf-16-le").rstrip("\0").split("\0"))
+    return ("hex(%x)" % kind, data)
+
+
+# What a prefix holds: {C: path: "dir" or (size, mtime_ns)} and {watched key: its export or None}.
+Snapshot = namedtuple("Snapshot", "files keys")
+
+
+def diff_files(before, after):
+    """(added, removed, changed) paths between two file-tree snapshots, each sorted."""
+    added = sorted(set(after) - set(before))
+    removed = sorted(set(before) - set(after))
+    changed = sorted(p for p in set(before) & set(after) if before[p] != after[p])
+    return added, removed, changed
 
 
 class Result:
@@ -141,9 +212,106 @@ class Prefix:
                 return parts[2] if len(parts) == 3 else ""
         return None
 
+    def temp_folder(self):
+        """The folder GetTempPath gives programs in this prefix (TMP, as Wine sets it up)."""
+        proc = subprocess.run(["wine", "cmd", "/c", "echo", "%TMP%"], env=self.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
+        folder = proc.stdout.decode("latin-1").strip()
+        assert folder[1:3] == ":\\" and "%" not in folder, folder
+        return folder.rstrip("\\")
+
     def set_windows_version(self, exe_name, version):
         """Makes Wine report another Windows version to one program (win95, win98, nt40, ...)."""
         self.set_value("HKCU\\Software\\Wine\\AppDefaults\\" + exe_name, "Version", version)
+
+    def export_key(self, key):
+        """The key and everything below it as `wine reg export` writes it, parsed by
+        parse_reg_export; None when the key does not exist."""
+        out = os.path.join(self.work, "export.reg")
+        if os.path.exists(out):
+            os.remove(out)
+        code, _ = self.reg("export", key, unix_to_wine(out), "/y")
+        if code != 0:
+            return None
+        with open(out, "rb") as f:
+            return parse_reg_export(f.read().decode("utf-16"))
+
+    def file_tree(self):
+        """Every folder and file of drive C: by its Windows path (a file by size and
+        modification time: hashing the whole prefix would take far too long)."""
+        root = os.path.join(self.prefix, "drive_c")
+        tree = {}
+        for folder, dirs, files in os.walk(root):
+            rel = os.path.relpath(folder, root)
+            base = "C:\\" if rel == "." else "C:\\" + rel.replace("/", "\\") + "\\"
+            for name in dirs:
+                tree[base + name] = "dir"
+            for name in files:
+                st = os.lstat(os.path.join(folder, name))
+                tree[base + name] = (st.st_size, st.st_mtime_ns)
+        return tree
+
+    def snapshot(self, keys):
+        """The file tree of drive C: and the exports of the given registry keys."""
+        return Snapshot(self.file_tree(), {key: self.export_key(key) for key in keys})
+
+    def read_file(self, windows_path):
+        with open(self.wine_path(windows_path), "rb") as f:
+            return f.read()
+
+    def write_file(self, windows_path, data):
+        """Creates a file (and its missing folders) inside the prefix from outside."""
+        path = self.wine_path(windows_path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+    def remove_file(self, windows_path):
+        os.remove(self.wine_path(windows_path))
+
+    def make_dir(self, windows_path):
+        os.makedirs(self.wine_path(windows_path), exist_ok=True)
+
+    def shortcuts(self, *links):
+        """{link path: {target, arguments, workdir, description, icon, iconindex}} as the
+        shell's IShellLinkA reads each .lnk file (helper lnkinfo.exe)."""
+        result = self.run(os.path.join(HELPERS, "lnkinfo.exe"), *links)
+        assert result.code == 0, "cannot load the shortcuts: %r" % result
+        found = {}
+        for line in result.stdout.decode("latin-1").splitlines():
+            name, _, value = line.partition("=")
+            if name == "link":
+                current = found.setdefault(value, {})
+            else:
+                current[name] = value
+        return found
+
+    def subkeys(self, key):
+        """The names of the key's direct subkeys (None when the key does not exist)."""
+        code, out = self.reg("query", key)
+        if code != 0:
+            return None
+        prefix = key.lower() + "\\"
+        return sorted(line[len(prefix):] for line in out.splitlines() if line.lower().startswith(prefix))
+
+    def shell_folder(self, name):
+        """A shell folder as Wine records it: "Programs", "Desktop" (the current user's) or
+        "Common Programs", "Common Desktop" (all users')."""
+        root = "HKEY_LOCAL_MACHINE" if name.startswith("Common ") else "HKEY_CURRENT_USER"
+        key = root + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+        values = {k.lower(): v for k, v in (self.export_key(key) or {}).items()}.get(key.lower(), {})
+        assert values.get(name, ("", ""))[0] == "REG_SZ", "no shell folder " + name
+        return values[name][1]
+
+    def reg_link(self, key, target):
+        """Makes the key (HKLM\\... or HKCU\\...) a registry symbolic link to target, a native
+        key name (\\Registry\\Machine\\...). Writing through a link whose target and
+        target's parent are missing fails; a link to a missing key with an existing parent
+        does not."""
+        root, _, sub = key.partition("\\")
+        root = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}.get(root, root)
+        result = self.run(os.path.join(HELPERS, "reglink.exe"), root, sub, target)
+        assert result.code == 0, "cannot make %s a link: %r" % (key, result)
 
 
 class PrefixTest(unittest.TestCase):
@@ -155,3 +323,26 @@ class PrefixTest(unittest.TestCase):
 
     def assertRun(self, result, code, stdout=b"", stderr=b""):
         self.assertEqual((result.code, result.stdout, result.stderr), (code, stdout, stderr), repr(result))
+
+
+class Xvfb:
+    """A private X server for window tests; its display number is chosen by the server itself."""
+
+    def __init__(self):
+        if not shutil.which("Xvfb"):
+            raise AssertionError("Xvfb is not installed (package xvfb)")
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as r:
+            number = r.readline().strip()
+        if not number:
+            self.proc.kill()
+            raise AssertionError("Xvfb did not start")
+        self.display = ":" + number
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=30)
