@@ -49,6 +49,7 @@ void Initialise(HWND window) {
     fill.repaint = Anchor::kRepaintNone;
     layout->set(view, fill);
     attachSubclass(window, layout);
+    SetFocus(view);
 }
 
 }  // namespace
@@ -80,6 +81,12 @@ INT_PTR CALLBACK PackageContentsWindow::procedure(HWND window, UINT message, WPA
         } catch (...) {
             PendingFailure() = std::current_exception();
         }
+        // The focus is set here: the dialog manager's own focus assignment selects the
+        // whole document, which scrolls the view to its end.
+        return FALSE;
+    case WM_SETFOCUS:
+        // The same when the installer dialog's link focuses this window again.
+        if (HWND view = FindWindowExA(window, nullptr, "RichEdit20A", nullptr)) SetFocus(view);
         return TRUE;
     case WM_GETMINMAXINFO: {
         NONCLIENTMETRICSA metrics = {};

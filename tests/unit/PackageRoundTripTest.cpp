@@ -86,4 +86,19 @@ TEST(PackageRoundTrip, PacksTheSameBytesEveryTime) {
     EXPECT_TRUE(LzmaAloneEncoder::Encode(a.Stream()) == LzmaAloneEncoder::Encode(b.Stream()));
 }
 
+TEST(PackageRoundTrip, StatesTheFullDictionaryInTheHeaderWhateverTheSize) {
+    for (size_t size : {size_t(0), size_t(10), size_t(300000)}) {
+        SCOPED_TRACE(size);
+        PackageStreamWriter w;
+        const std::string data = Pattern(size, 'd');
+        w.AddFile("f", 3, false, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+        const std::vector<uint8_t> package = LzmaAloneEncoder::Encode(w.Stream());
+        ASSERT_GE(package.size(), 13u);
+        const uint32_t dictionary = package[1] | (package[2] << 8) | (package[3] << 16) | (uint32_t(package[4]) << 24);
+        EXPECT_EQ(dictionary, 32u << 20);
+        Installed installed = Install(package, 2);
+        EXPECT_TRUE(installed.contents["f"] == data);
+    }
+}
+
 }  // namespace

@@ -34,9 +34,9 @@ protected:
         TestWindowClass::seen().clear();
     }
 
-    HWND child(int id, int left, int top, int right, int bottom) {
+    HWND child(int id, int left, int top, int right, int bottom, HWND parent = nullptr) {
         HWND h = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, left, top, right - left, bottom - top,
-                                 this->top(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 parent ? parent : this->top(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(h, nullptr);
         return h;
@@ -188,24 +188,28 @@ TEST_F(AnchorLayoutWindow, RepaintModeDecidesInvalidationAndErase) {
     const Case cases[] = {{"none", Anchor::kRepaintNone, false, false},
                           {"plain", Anchor::kRepaintPlain, true, false},
                           {"erase", Anchor::kRepaintErase, true, true}};
+    // Painting needs a visible parent: the host is 400 x 300.
+    HWND parent = visibleHost();
+    ASSERT_NE(parent, nullptr);
     auto layout = makeRef<AnchorLayout>();
     std::vector<HWND> children;
     std::vector<RefPtr<MessageRecorder>> recorders;
     int id = 200;
     for (const Case& c : cases) {
         // Already where its anchor puts it, so only the repaint mode can invalidate it.
-        HWND h = child(id, 10, 150, 60, 170);
+        HWND h = child(id, 10, 250, 60, 270, parent);
         layout->set(id++, Anchor{10, -1, -1, 30, c.repaint});
         children.push_back(h);
         recorders.push_back(makeRef<MessageRecorder>());
         ASSERT_TRUE(attachSubclass(h, recorders.back()));
     }
-    UpdateWindow(top());
+    UpdateWindow(parent);
     for (HWND h : children) UpdateWindow(h);
     pumpMessages();
     for (auto& r : recorders) r->messages.clear();
+    for (HWND h : children) ASSERT_FALSE(GetUpdateRect(h, nullptr, FALSE));
 
-    layout->apply(top());
+    layout->apply(parent);
     for (std::size_t i = 0; i < children.size(); ++i) {
         EXPECT_EQ(GetUpdateRect(children[i], nullptr, FALSE) != FALSE, cases[i].invalid) << cases[i].name;
         UpdateWindow(children[i]);

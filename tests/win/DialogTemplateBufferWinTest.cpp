@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -44,6 +45,45 @@ DialogTemplateBuffer packageTemplate() {
 }
 
 class DialogTemplateWindow : public WindowTest {};
+
+// The template followed by one static control, as the dialog manager reads items: each
+// DWORD-aligned after the font entry. A second font entry left in the buffer would be
+// read as the item.
+std::vector<unsigned char> withOneItem(const DialogTemplateBuffer& buffer) {
+    std::vector<unsigned char> bytes = buffer.bytes();
+    auto word = [&bytes](unsigned value) {
+        bytes.push_back(static_cast<unsigned char>(value));
+        bytes.push_back(static_cast<unsigned char>(value >> 8));
+    };
+    while (bytes.size() % 4) bytes.push_back(0);
+    word(LOWORD(WS_CHILD | WS_VISIBLE)), word(HIWORD(WS_CHILD | WS_VISIBLE));  // style
+    word(0), word(0);                                                            // extended style
+    word(5), word(5), word(60), word(10);                                        // x, y, cx, cy
+    word(1234);                                                                  // id
+    word(0xFFFF), word(0x0082);                                                  // class: static
+    for (char c : std::string("Item")) word(static_cast<unsigned char>(c));
+    word(0);  // title
+    word(0);  // no creation data
+    return bytes;
+}
+
+TEST_F(DialogTemplateWindow, FontSetTwiceLeavesOneEntryBeforeTheItems) {
+    DialogTemplateBuffer buffer;
+    buffer.create(WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 60, 1);
+    buffer.setTitle("With one item");
+    buffer.setFont(12, "Courier New");
+    buffer.setFont(8, "MS Shell Dlg");
+    std::vector<unsigned char> bytes = withOneItem(buffer);
+    OwnedWindow dialog(CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                                  reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), top(),
+                                                  plainDialog, 0));
+    ASSERT_NE(dialog.get(), nullptr) << "CreateDialogIndirectParamA failed: " << GetLastError();
+    EXPECT_EQ(windowText(dialog.get()), "With one item");
+    EXPECT_STREQ(windowLogFont(dialog.get()).lfFaceName, "MS Shell Dlg");
+    HWND item = GetDlgItem(dialog.get(), 1234);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(windowText(item), "Item");
+}
 
 TEST_F(DialogTemplateWindow, BuiltTemplateGivesDialogWithCaptionFontAndNoControls) {
     DialogTemplateBuffer buffer = packageTemplate();

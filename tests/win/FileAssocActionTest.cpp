@@ -158,30 +158,37 @@ TEST_F(FileAssocActionTest, RollbackPutsThePreviousAssociationBack) {
     }
 }
 
-TEST_F(FileAssocActionTest, RollbackDeletesAnExtensionKeyThatHadNoAssociation) {
+// Without a previous association, rollback deletes the extension key it created; a key
+// that was already there keeps everything but the default value the action wrote.
+TEST_F(FileAssocActionTest, RollbackRemovesOnlyWhatItAddedWhenThereWasNoAssociation) {
     struct Case {
         std::string name;
-        bool keyBefore;   // the key existed, without a default value but with a subkey
-        bool keyAfter;
+        std::vector<std::pair<std::string, std::string>> before;  // (subkey below the extension, value name)
     };
-    const Case cases[] = {{"no key", false, false}, {"key with subkey", true, true}};
+    const Case cases[] = {
+        {"no key", {}},
+        {"key with another value", {{"", "Content Type"}}},
+        {"key with a subkey", {{"", "PerceivedType"}, {"OpenWithProgids", "Other.Prog"}}},
+    };
     for (const Case& c : cases) {
         ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, Classes + m_ext);
-        if (c.keyBefore) ScratchRegistry::SetString(HKEY_LOCAL_MACHINE, Classes + m_ext + "\\OpenWithProgids", "x", "");
+        for (const auto& v : c.before)
+            ScratchRegistry::SetString(HKEY_LOCAL_MACHINE, JoinPath(Classes + m_ext, v.first), v.second, "kept");
         Outcome made, undone;
         {
             std::unique_ptr<FileAssocAction> action;
             made = Run([&] { action = Make(); });
+            EXPECT_EQ(Default(m_ext), Sz(m_progId)) << c.name;
             undone = Run([&] { action.reset(); });
         }
         EXPECT_EQ(made.lines, Lines{"Registering file association for extension '" + m_ext + "'"}) << c.name;
         EXPECT_EQ(undone.lines,
                   Lines{"Rollback: removing previously created file association for extension " + m_ext}) << c.name;
-        // A key with subkeys is not deleted (the deletion is not recursive): its value goes.
-        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, Classes + m_ext), c.keyAfter) << c.name;
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, Classes + m_ext), !c.before.empty()) << c.name;
         EXPECT_EQ(Default(m_ext), "<missing>") << c.name;
-        if (c.keyAfter) {
-            EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Classes + m_ext + "\\OpenWithProgids"));
+        for (const auto& v : c.before) {
+            EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, JoinPath(Classes + m_ext, v.first), v.second), Sz("kept"))
+                << c.name << ": " << v.second;
         }
     }
 }
@@ -191,7 +198,8 @@ TEST_F(FileAssocActionTest, CommittedOrNoRollbackKeepsTheAssociation) {
         Options().noRollback = !commit;
         Outcome undone;
         {
-            std::unique_ptr<FileAssocAction> action = Make();
+            std::unique_ptr<FileAssocAction> action;
+            Run([&] { action = Make(); });
             if (commit) action->Commit();
             undone = Run([&] { action.reset(); });
         }
@@ -307,7 +315,8 @@ TEST_F(FileAssocActionTest, AFailedUndoIsReportedAndRollbackGoesOn) {
         boxes.clear();
         Outcome undone;
         {
-            std::unique_ptr<FileAssocAction> action = Make();
+            std::unique_ptr<FileAssocAction> action;
+            Run([&] { action = Make(); });
             ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, Classes + m_ext);
             ASSERT_TRUE(ScratchRegistry::MakeDeadLink(HKEY_LOCAL_MACHINE, Classes + m_ext));
             undone = Run([&] { action.reset(); });

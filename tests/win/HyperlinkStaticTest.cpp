@@ -23,7 +23,7 @@ protected:
         WindowTest::SetUp();
         if (IsSkipped()) return;
         m_link = CreateWindowExA(0, "STATIC", "What's in the package", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE,
-                                 10, 10, 240, 20, top(), reinterpret_cast<HMENU>(kLinkId),
+                                 10, 10, 240, 20, visibleHost(), reinterpret_cast<HMENU>(kLinkId),
                                  GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(m_link, nullptr);
         SendMessageA(m_link, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -245,14 +245,16 @@ TEST_F(HyperlinkStaticWindow, PaintsUnderlinedBlueTextAndEmbossedGreyWhenDisable
     int blueEnabled = countPixels(kBlue);
     EXPECT_GT(blueEnabled, 20);
 
-    // The underline: a row of blue pixels across the text.
+    // The underline: an unbroken line of blue pixels across the text (letters have gaps).
     HDC dc = GetDC(m_link);
     RECT hit = link->hitRect();
     int longestRow = 0;
     for (int y = hit.top; y < hit.bottom; ++y) {
         int run = 0;
-        for (int x = hit.left; x < hit.right; ++x) run += GetPixel(dc, x, y) == kBlue;
-        if (run > longestRow) longestRow = run;
+        for (int x = hit.left; x < hit.right; ++x) {
+            run = GetPixel(dc, x, y) == kBlue ? run + 1 : 0;
+            if (run > longestRow) longestRow = run;
+        }
     }
     ReleaseDC(m_link, dc);
     EXPECT_GT(longestRow, (hit.right - hit.left) / 2);

@@ -81,12 +81,21 @@ protected:
         std::string request = std::string(mode) + "|" + report();
         SetEnvironmentVariableA("QX_RICHED_PROBE", request.c_str());
         std::string commandLine = "\"" + program() + "\" --gtest_filter=RichEditLibraryProbe.*";
+        // The copy's own test report is not wanted in ours.
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                 0, nullptr);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = nul;
+        startup.hStdOutput = nul;
+        startup.hStdError = nul;
         PROCESS_INFORMATION process = {};
-        BOOL started = CreateProcessA(program().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+        BOOL started = CreateProcessA(program().c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       m_folder.c_str(), &startup, &process);
         SetEnvironmentVariableA("QX_RICHED_PROBE", nullptr);
+        if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
         if (!started) return "(CreateProcessA failed: " + std::to_string(GetLastError()) + ")";
         WaitForSingleObject(process.hProcess, 60000);
         CloseHandle(process.hThread);

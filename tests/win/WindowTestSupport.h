@@ -85,10 +85,12 @@ public:
     std::vector<UINT> messages;
 };
 
-// A visible top-level popup with a client area of width x height at (x, y).
+// A hidden top-level popup with a client area of width x height at (x, y). Hidden,
+// because Wine without a window manager waits about two seconds whenever a visible
+// top-level window goes away.
 inline HWND createTopWindow(int width, int height, int x = 40, int y = 40, DWORD extraStyle = 0) {
-    return CreateWindowExA(0, TestWindowClass::name(), "QxTest", WS_POPUP | WS_VISIBLE | extraStyle, x, y,
-                           width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, TestWindowClass::name(), "QxTest", WS_POPUP | extraStyle, x, y, width, height,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 // Handles the messages waiting for this thread (paints, posted notifications).
@@ -100,7 +102,8 @@ inline void pumpMessages() {
     }
 }
 
-// Base of the window suites: a visible top-level window, or the test is skipped.
+// Base of the window suites: a hidden top-level window, or the test is skipped.
+// Tests that look at painted pixels put their windows into visibleHost().
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -111,5 +114,22 @@ protected:
     }
     HWND top() const { return m_top.get(); }
 
+    // A visible child window of the test's own (recording) class, 400 x 300, inside one
+    // stage window that stays on the screen for the whole program.
+    HWND visibleHost() {
+        static HWND stage = CreateWindowExA(0, TestWindowClass::name(), "QxStage", WS_POPUP | WS_VISIBLE, 0, 0, 640,
+                                            400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!m_host.get() && stage) {
+            m_host.reset(CreateWindowExA(0, TestWindowClass::name(), "QxHost",
+                                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 300, stage, nullptr,
+                                         GetModuleHandleA(nullptr), nullptr));
+            UpdateWindow(stage);
+            pumpMessages();
+            TestWindowClass::seen().clear();
+        }
+        return m_host.get();
+    }
+
     OwnedWindow m_top;
+    OwnedWindow m_host;
 };
