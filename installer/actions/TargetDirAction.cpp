@@ -15,7 +15,10 @@ namespace {
 // The folder that holds path, or "" when there is none to create: no backslash, a
 // drive ("C:"), or the server part of a network path ("\\server").
 std::string CreatableParent(const std::string& path) {
-    std::string::size_type slash = path.rfind('\\');
+    // A trailing backslash ends the folder's own name, not its parent's.
+    std::string::size_type end = path.find_last_not_of('\\');
+    if (end == std::string::npos) return {};
+    std::string::size_type slash = path.rfind('\\', end);
     if (slash == std::string::npos) return {};
     std::string parent = path.substr(0, slash);
     if (parent.empty() || parent == path) return {};

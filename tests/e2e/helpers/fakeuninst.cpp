@@ -6,7 +6,8 @@
 //                   starts itself again (marked --grandchild) with handle inheritance and
 //                   exits with 1; the grandchild waits --delay=<ms> (default 500), writes n
 //                   into the 4-byte block named by -result=<hex>, signals the event named
-//                   by -done=<hex> and exits.
+//                   by -done=<hex> and exits (after --linger=<ms> more, default 0: a
+//                   process that answered but is still running).
 // Without either it exits with 0. Exit codes 250-254 are the helper's own failures.
 #include <windows.h>
 
@@ -24,6 +25,7 @@ struct Arguments {
     bool handoff = false;
     unsigned long value = 0;
     unsigned long delay = 500;
+    unsigned long linger = 0;
     unsigned long resultHandle = 0;
     unsigned long doneHandle = 0;
 };
@@ -66,6 +68,7 @@ Arguments Parse(const char* line) {
         else if (Starts(w, "--exit=", rest)) a.value = std::strtoul(rest.c_str(), nullptr, 0);
         else if (Starts(w, "--handoff=", rest)) { a.handoff = true; a.value = std::strtoul(rest.c_str(), nullptr, 0); }
         else if (Starts(w, "--delay=", rest)) a.delay = std::strtoul(rest.c_str(), nullptr, 10);
+        else if (Starts(w, "--linger=", rest)) a.linger = std::strtoul(rest.c_str(), nullptr, 10);
         else if (Starts(w, "-result=", rest)) a.resultHandle = std::strtoul(rest.c_str(), nullptr, 16);
         else if (Starts(w, "-done=", rest)) a.doneHandle = std::strtoul(rest.c_str(), nullptr, 16);
     }
@@ -107,7 +110,9 @@ int Grandchild(const Arguments& a) {
     std::memcpy(view, &value, 4);
     UnmapViewOfFile(view);
     Say(a, "result " + std::to_string(static_cast<long>(static_cast<LONG>(value))));
-    return SetEvent(AsHandle(a.doneHandle)) ? 0 : 252;
+    if (!SetEvent(AsHandle(a.doneHandle))) return 252;
+    Sleep(a.linger);
+    return 0;
 }
 
 int HandOn(const Arguments& a, const char* line) {
