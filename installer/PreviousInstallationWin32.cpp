@@ -6,12 +6,12 @@
 #include "installer/actions/ResourceLoader.h"
 #include "mulib/DllLoader.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "platform/ShellFolders.h"
 #include "resources/resource.h"
 
 #include <windows.h>
-
 #include <wincrypt.h>
 
 #include <cstring>
@@ -19,54 +19,6 @@
 #include <vector>
 
 namespace {
-
-// Owner of one handle or mapped view; releasing keeps the last error for the report.
-template <class T>
-class Owned {
-public:
-    explicit Owned(typename T::Raw h = T::None()) : m_h(h) {}
-    Owned(Owned&& o) noexcept : m_h(o.Release()) {}
-    Owned& operator=(Owned&& o) noexcept {
-        Reset(o.Release());
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned() { Reset(); }
-    typename T::Raw Get() const { return m_h; }
-    explicit operator bool() const { return m_h != T::None(); }
-    typename T::Raw Release() {
-        auto h = m_h;
-        m_h = T::None();
-        return h;
-    }
-    void Reset(typename T::Raw h = T::None()) {
-        if (*this) {
-            DWORD err = GetLastError();
-            T::Close(m_h);
-            SetLastError(err);
-        }
-        m_h = h;
-    }
-
-private:
-    typename T::Raw m_h;
-};
-
-// Processes, threads, events and mappings fail with NULL.
-struct KernelTraits {
-    using Raw = HANDLE;
-    static Raw None() { return nullptr; }
-    static void Close(Raw h) { CloseHandle(h); }
-};
-using KernelHandle = Owned<KernelTraits>;
-
-struct ViewTraits {
-    using Raw = void*;
-    static Raw None() { return nullptr; }
-    static void Close(Raw p) { UnmapViewOfFile(p); }
-};
-using MappedView = Owned<ViewTraits>;
 
 std::string FailureText(const char* call) { return std::string(call) + " failed: " + WinErrorText(GetLastError()); }
 

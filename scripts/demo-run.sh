@@ -28,6 +28,8 @@ if [ -d "$dir" ]; then
     echo "== installed files"; (cd "$dir" && ls -l)
     echo "== uninstall registration"
     wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Quarnelix' 2>/dev/null | sed 's/\r$//'
+    echo "== machine search path"
+    wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' /v PATH 2>/dev/null | sed 's/\r$//'
 else
     echo "== nothing was installed"
 fi

@@ -1,6 +1,6 @@
 #include "uninstaller/HandshakeReply.h"
 
-#include "uninstaller/Handles.h"
+#include "platform/Handles.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 #include "platform/DeferredDeletion.h"
 #include "platform/RegKey.h"
 #include "platform/RegPath.h"
-#include "uninstaller/Handles.h"
+#include "platform/Handles.h"
 #include "uninstaller/SearchPathCleanup.h"
 
 #include <windows.h>

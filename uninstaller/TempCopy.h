@@ -3,7 +3,7 @@
 // installation folder hands its work to a copy of itself in the temporary folder. The
 // copy is scheduled for removal at the next restart and started with the same arguments,
 // the inherited handles and the "-tempCopy=" marker.
-#include "uninstaller/Handles.h"
+#include "platform/Handles.h"
 #include "uninstaller/UninstallerCommand.h"
 
 #include <string>

@@ -6,7 +6,7 @@
 #include "platform/WindowsVersionInfo.h"
 #include "ui/Prompt.h"
 #include "uninstaller/HandshakeReply.h"
-#include "uninstaller/Handles.h"
+#include "platform/Handles.h"
 #include "uninstaller/TempCopy.h"
 #include "uninstaller/UninstallPlan.h"
 #include "uninstaller/UninstallerCommand.h"

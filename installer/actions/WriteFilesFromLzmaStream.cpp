@@ -13,26 +13,8 @@
 
 #include <windows.h>
 
-namespace {
-
-// Closes whatever file is still open when extraction stops, normally or by an error.
-struct CloseOnExit {
-    explicit CloseOnExit(void*& handle) : m_handle(handle) {}
-    ~CloseOnExit() {
-        if (m_handle) {
-            DWORD error = GetLastError();
-            CloseHandle(static_cast<HANDLE>(m_handle));
-            SetLastError(error);
-            m_handle = nullptr;
-        }
-    }
-    void*& m_handle;
-};
-
-}  // namespace
-
 WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream() {
-    if (m_output) CloseHandle(static_cast<HANDLE>(m_output));
+    m_output.Reset();  // a file left open by a failed extraction could not be deleted
     if (!ShouldUndo()) return;
     while (!m_created.empty()) {
         RollbackDeleteFile(m_created.back());
@@ -47,7 +29,6 @@ void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& t
         throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
     LzmaAloneDecoder decoder(resource.data, resource.size);
     PackageStreamParser parser(*this, WindowsVersionInfo().WindowsVersion().a);
-    CloseOnExit closer(m_output);
     for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
         parser.ProcessOutBytes(piece.bytes, piece.count);
     parser.Finish();
@@ -65,17 +46,16 @@ void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) 
         m_created.push_back(m_path);  // before creation: a partly written file is rolled back too
     ConsoleLine("Installing " + m_path);
     CancelDeleteAtRestart(m_path);
-    HANDLE h = CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_output)
         throw InstallError("Error creating target installation file '" + m_path +
                            "' - CreateFile() failed with the following error: " + WinErrorText(GetLastError()));
-    m_output = h;
 }
 
 void WriteFilesFromLzmaStream::FileData(const uint8_t* bytes, size_t count) {
     DWORD written = 0;
-    if (!WriteFile(static_cast<HANDLE>(m_output), bytes, static_cast<DWORD>(count), &written, nullptr))
+    if (!WriteFile(m_output.Get(), bytes, static_cast<DWORD>(count), &written, nullptr))
         throw InstallError("Error writing to target installation file '" + m_path +
                            "' - WriteFile() failed with the following error: " + WinErrorText(GetLastError()));
     if (written != count)
@@ -83,9 +63,4 @@ void WriteFilesFromLzmaStream::FileData(const uint8_t* bytes, size_t count) {
                            std::to_string(written) + " bytes instead of " + std::to_string(count));
 }
 
-void WriteFilesFromLzmaStream::EndFile() {
-    if (!m_output) return;
-    HANDLE h = static_cast<HANDLE>(m_output);
-    m_output = nullptr;
-    CloseHandle(h);
-}
+void WriteFilesFromLzmaStream::EndFile() { m_output.Reset(); }

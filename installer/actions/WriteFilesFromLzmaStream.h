@@ -4,6 +4,7 @@
 // Files that existed before (and were overwritten after confirmation) are never deleted.
 #include "installer/actions/InstallAction.h"
 #include "installer/actions/PackageStreamParser.h"
+#include "platform/Handles.h"
 
 #include <string>
 #include <vector>
@@ -21,8 +22,6 @@ public:
     const std::vector<std::string>& CreatedFiles() const { return m_created; }
 
 private:
-    class OutputFile;
-
     void BeginFile(const PackageStreamParser::File& file) override;
     void FileData(const uint8_t* bytes, size_t count) override;
     void EndFile() override;
@@ -30,5 +29,5 @@ private:
     std::string m_targetFolder;
     std::string m_path;
     std::vector<std::string> m_created;
-    void* m_output = nullptr;  // the open target file's HANDLE, owned; closed by EndFile
+    FileHandle m_output;  // the file being written; closed by EndFile
 };

@@ -1,5 +1,5 @@
 #pragma once
-// Owners for the kernel objects the uninstaller uses: each kind knows its "none" value
+// Owners for kernel objects, files, searches and mapped views: each kind knows its "none" value
 // and how it is released. Releasing keeps the last error for the caller's report.
 #include <windows.h>
 
