@@ -1,7 +1,7 @@
 """The installer dialog of interactive mode, end to end: the installer runs without
 arguments under a private X server, and the dialogdrive helper, in the same prefix,
 reads the dialog and answers it like a user. A screenshot of the dialog goes to the
-build folder (dialog-screenshot.png)."""
+build folder (dialog-screenshot.png, dialog-package-screenshot.png)."""
 import os
 import shutil
 import subprocess
@@ -13,7 +13,7 @@ from test_requirements import Xvfb
 CAPTION = "Arvendo Quarnelix 4.26 Installer"
 DEFAULT_FOLDER = "C:\\Program Files\\Arvendo Quarnelix"
 UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarnelix"
-SCREENSHOT = os.path.join(os.path.dirname(os.path.abspath(WIN_BUILD)), "dialog-screenshot.png")
+BUILD_ROOT = os.path.dirname(os.path.abspath(WIN_BUILD))
 
 CONTROLS = {
     1008: "What's in the package",
@@ -91,9 +91,9 @@ class DialogTest(PrefixTest):
         self.assertEqual(r.code, 0, repr(r))
         return parse_report(r.stdout.decode("latin-1"))
 
-    def screenshot(self):
+    def screenshot(self, name):
         if shutil.which("import"):
-            subprocess.run(["import", "-window", "root", SCREENSHOT],
+            subprocess.run(["import", "-window", "root", os.path.join(BUILD_ROOT, name)],
                            env=dict(os.environ, DISPLAY=self.display), timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -103,7 +103,7 @@ class DialogTest(PrefixTest):
 
     def shortcuts_named(self, name):
         found = []
-        for root, _, files in os.walk(os.path.join(self.wine.prefix, "drive_c", "users")):
+        for root, _, files in os.walk(os.path.join(self.wine.prefix, "drive_c")):
             found += [os.path.join(root, f) for f in files if f.lower() == name.lower()]
         return found
 
@@ -112,7 +112,7 @@ class DialogShowsAndCancels(DialogTest):
     def test_first_look_and_cancel_ends_the_run_with_202(self):
         proc = self.start_installer()
         report = self.report()
-        self.screenshot()
+        self.screenshot("dialog-screenshot.png")
         self.assertEqual(report["caption"], CAPTION)
         controls = report["controls"]
         for ident, text in CONTROLS.items():
@@ -147,7 +147,7 @@ class DialogShowsAndCancels(DialogTest):
         self.assertIn("window: Arvendo Quarnelix 4.26 Package Contents", out)
         for name in ("quarnelix.exe", "netprefs.exe", "srvprefs.exe", "qxagent.exe", "uninst.exe"):
             self.assertIn(name, out)
-        self.screenshot()
+        self.screenshot("dialog-package-screenshot.png")
         self.assertEqual(self.drive("--click=2", "--gone").code, 0)
         self.assertEqual(self.finish(proc)[0], 202)
 

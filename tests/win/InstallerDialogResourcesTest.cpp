@@ -1,6 +1,9 @@
 // The installer dialog's resources as the executable carries them (dialog.rc, built
 // into this test program too): the extended template 103 field by field, the two
 // NUL-terminated documents and the two 16-colour icons, all in language 1033.
+#include "ui/DialogTemplateBuffer.h"
+#include "ui/PackageContentsWindow.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -204,6 +207,27 @@ TEST(InstallerDialogResources, IconsAreOneSixteenColourImageEach) {
         EXPECT_EQ(header.biHeight, 2 * icon.size);  // colour bits and mask
         EXPECT_EQ(header.biBitCount, 4);
     }
+}
+
+TEST(InstallerDialogResources, PackageWindowTemplateIsAToolWindowWithItsTitleAndFont) {
+    DialogTemplateBuffer buffer;
+    PackageContentsWindow::buildTemplate(buffer);
+    const std::string bytes(reinterpret_cast<const char*>(buffer.data()), buffer.size());
+    TemplateReader r(bytes);
+    EXPECT_EQ(r.Dword(), 0x90CC0240u);  // the window style with DS_SETFONT
+    EXPECT_EQ(r.Dword(), 0x80u);        // WS_EX_TOOLWINDOW
+    EXPECT_EQ(r.Word(), 0);             // no controls
+    EXPECT_EQ(r.Short(), 0);
+    EXPECT_EQ(r.Short(), 0);
+    EXPECT_EQ(r.Short(), 190);
+    EXPECT_EQ(r.Short(), 190);
+    EXPECT_EQ(r.Field(), "");
+    EXPECT_EQ(r.Field(), "");
+    EXPECT_EQ(r.Field(), "Arvendo Quarnelix 4.26 Package Contents");
+    EXPECT_EQ(r.Word(), 8);
+    EXPECT_EQ(r.Field(), "MS Shell Dlg");
+    EXPECT_EQ(r.Offset(), bytes.size());
+    EXPECT_FALSE(r.Overrun());
 }
 
 }  // namespace

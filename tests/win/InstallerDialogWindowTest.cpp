@@ -334,11 +334,18 @@ TEST_F(InstallerDialogWindow, EnterDoesNotInstallBeforeTheAgreement) {
         })
         .Then([&](HWND dialog) {
             EXPECT_TRUE(IsWindowVisible(dialog));
+            // Nor does the Install command itself while the button is disabled.
+            PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+            return true;
+        })
+        .Then([&](HWND dialog) {
+            EXPECT_TRUE(IsWindowVisible(dialog));
             Click(dialog, IDCANCEL);
             return true;
         });
     EXPECT_EQ(script.Run(c.refs), 2);
     EXPECT_FALSE(c.accepted);
+    EXPECT_EQ(c.folder, "C:\\Program Files\\Arvendo Quarnelix");
 }
 
 TEST_F(InstallerDialogWindow, CancelEscAndTheCloseBoxLeaveEveryChoiceAsItWas) {
@@ -495,15 +502,16 @@ bool HasChildText(HWND window, const std::string& text) {
 }
 
 TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPath) {
-    const BrowseFolders scratch;
+    const BrowseFolders folders;
     Choices c;
     c.accepted = true;
     DialogScript script;
     HWND browser = nullptr;
     script
         .Then([&](HWND dialog) {
-            SetDlgItemTextA(dialog, 1001, scratch.start.c_str());
-            PostMessageA(dialog, WM_COMMAND, 1007, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1007)));
+            SetDlgItemTextA(dialog, 1001, folders.start.c_str());
+            // Space on the "Installation Folder" link (posted: the browser runs a modal loop).
+            PostMessageA(GetDlgItem(dialog, 1007), WM_KEYDOWN, VK_SPACE, 0x00390001);
             return true;
         })
         .Then([&](HWND dialog) {
@@ -511,15 +519,15 @@ TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPa
             if (!browser) return false;
             EXPECT_TRUE(HasChildText(browser, "Please Select Quarnelix Install Directory"));
             // The folder is written when the browser opens.
-            EXPECT_EQ(Lower(c.folder), Lower(scratch.start));
+            EXPECT_EQ(Lower(c.folder), Lower(folders.start));
             // OK at once: the browser opened at the edit's folder.
             SendMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
             return true;
         })
         .Then([&](HWND dialog) {
             if (IsWindow(browser)) return false;
-            EXPECT_EQ(Lower(Text(GetDlgItem(dialog, 1001))), Lower(scratch.start));
-            EXPECT_EQ(Lower(c.folder), Lower(scratch.start));
+            EXPECT_EQ(Lower(Text(GetDlgItem(dialog, 1001))), Lower(folders.start));
+            EXPECT_EQ(Lower(c.folder), Lower(folders.start));
             PostMessageA(dialog, WM_COMMAND, 1007, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1007)));
             return true;
         })
@@ -527,13 +535,13 @@ TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPa
             browser = FindBrowser(dialog);
             if (!browser) return false;
             // The user picks another folder: the edit gets exactly its path, no subfolder added.
-            SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(scratch.picked.c_str()));
+            SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folders.picked.c_str()));
             SendMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
             return true;
         })
         .Then([&](HWND dialog) {
             if (IsWindow(browser)) return false;
-            EXPECT_EQ(Lower(Text(GetDlgItem(dialog, 1001))), Lower(scratch.picked));
+            EXPECT_EQ(Lower(Text(GetDlgItem(dialog, 1001))), Lower(folders.picked));
             // A cancelled browser leaves the edit as it was.
             SetDlgItemTextA(dialog, 1001, "C:\\No Such Folder\\Here");
             PostMessageA(dialog, WM_COMMAND, 1007, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1007)));
@@ -549,12 +557,12 @@ TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPa
             if (IsWindow(browser)) return false;
             EXPECT_EQ(Text(GetDlgItem(dialog, 1001)), "C:\\No Such Folder\\Here");
             EXPECT_EQ(c.folder, "C:\\No Such Folder\\Here");
-            SetDlgItemTextA(dialog, 1001, scratch.start.c_str());
+            SetDlgItemTextA(dialog, 1001, folders.start.c_str());
             Click(dialog, IDOK);
             return true;
         });
     EXPECT_EQ(script.Run(c.refs), 1);
-    EXPECT_EQ(Lower(c.folder), Lower(scratch.start));
+    EXPECT_EQ(Lower(c.folder), Lower(folders.start));
 }
 
 TEST_F(InstallerDialogWindow, ThePackageLinkOpensOneWindowAndANewOneAfterItIsClosed) {

@@ -1,0 +1,240 @@
+"""The whole life of an installation in one prefix, with the product's own uninstaller:
+install, install the same version again (the first installation is removed through its
+registered uninstaller and the handshake), install over a registration that claims
+version 4.06 (a fresh uninstaller from the temporary folder removes it), uninstall with
+the installed uninst.exe, then a restart. After every step the machine holds exactly one
+consistent installation, and at the end none: nothing is left but what is scheduled for
+deletion at the restart, and after the restart nothing at all."""
+import os
+import re
+import subprocess
+
+from harness import diff_files
+from installation import (MACHINE_ENV, SESSION_MANAGER, UNINSTALL_KEY, USER_ENV, WATCHED_KEYS,
+                          InstallationTest, Layout, embedded_uninstaller)
+
+FOLDER = "C:\\Apps\\Arvendo Q"
+PENDING = "PendingFileRenameOperations"
+PRODUCT = "Arvendo Quarnelix 4.26"
+# Wine's own diagnostics on standard error (the +process channel is switched on to see
+# which command lines were started).
+WINE_DIAGNOSTIC = re.compile(rb"^[0-9a-f]{4}:(trace|fixme|err|warn):")
+STARTED = re.compile(r'trace:process:CreateProcessInternalW app (?:\(null\)|L"(?:[^"\\]|\\.)*") '
+                     r'cmdline L"((?:[^"\\]|\\.)*)"')
+HANDSHAKE = r" -unat -result=[1-9a-f][0-9a-f]* -done=[1-9a-f][0-9a-f]*"
+
+
+def header(version):
+    return "Uninstalling the existing Quarnelix %s installation" % version
+
+
+def items_of(layout):
+    """{item name: [values]} of the layout's uninstall parameter string, in item order."""
+    found = {}
+    for text in layout.uninstall_items():
+        name, _, value = text.strip('"').partition("=")
+        found.setdefault(name.lstrip("-"), []).append(value)
+    return found
+
+
+def removal_lines(layout):
+    """What the uninstaller prints while it removes the layout's installation completely:
+    files, then folders, then registry keys, each in item order, then the search path."""
+    items = items_of(layout)
+    files = [text.strip('"').partition("=")[2] for text in layout.uninstall_items()
+             if text.startswith(('"-delFile=', '"-delMainFile='))]
+    return (["Uninstalling " + PRODUCT]
+            + ["Removing file " + path for path in files]
+            + ["Removing folder " + path for path in items["delDir"]]
+            + ["Removing registry key " + key for key in items["delRegKey"]]
+            + ["Removing %s from the search path in %s" % (layout.dir, MACHINE_ENV),
+               PRODUCT + " has been removed"])
+
+
+def started_commands(stderr):
+    """The command lines of the processes started during a run with the +process channel
+    on (Wine escapes backslashes and quotes in its traces)."""
+    commands = []
+    for line in stderr.decode("latin-1").splitlines():
+        match = STARTED.search(line)
+        if match and "winemenubuilder" not in match.group(1):
+            commands.append(re.sub(r"\\(.)", r"\1", match.group(1)))
+    return commands
+
+
+def pending_pairs(keys):
+    """The restart-time operations of a Session Manager export: [(source, destination)]."""
+    values = (keys[SESSION_MANAGER] or {}).get(SESSION_MANAGER, {})
+    if PENDING not in values:
+        return []
+    kind, entries = values[PENDING]
+    assert kind == "REG_MULTI_SZ", values[PENDING]
+    entries = list(entries)
+    # An empty last destination is lost with the list's terminator.
+    if len(entries) % 2:
+        entries.append("")
+    return [(entries[i], entries[i + 1]) for i in range(0, len(entries), 2)]
+
+
+class Lifecycle(InstallationTest):
+
+    def test_install_reinstall_replace_406_uninstall_and_restart(self):
+        w = self.wine
+        layout = Layout(FOLDER, w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        temp = w.temp_folder()
+        fresh_copy = temp + "\\uninst.exe"
+        before = self.snapshot()
+        self.assertEqual(pending_pairs(before[0].keys), [], "the template has restart-time operations")
+        self.assertFalse(os.path.exists(w.wine_path(fresh_copy)))
+
+        # 1. A fresh installation.
+        r = w.install("-installDir=" + FOLDER, "-acceptEULA")
+        self.assertOutput(r, 0, layout.success_lines())
+        self.assertOneInstallation(layout, before, residue=[])
+
+        # 2. The same version again: the registered uninstaller, started from the
+        # installation folder, hands its work to a copy of itself in the temporary folder
+        # and exits with 1; the copy removes everything and answers through the block.
+        r, commands = self.traced_install()
+        self.assertOutput(r, 0, [header("4.26"), ""] + removal_lines(layout) + [""] + layout.success_lines())
+        self.assertEqual(len(commands), 2, commands)
+        self.assertRegex(commands[0], "^" + re.escape('"%s\\uninst.exe" Quarnelix ' % FOLDER) + HANDSHAKE + "$")
+        # The copy gets the same arguments, the same inherited handles and its marker.
+        arguments = commands[0][len('"%s\\uninst.exe"' % FOLDER):]
+        match = re.match("^\"(" + re.escape(temp) + r"\\QxUninst[0-9a-f]+\.exe)\"" + re.escape(arguments)
+                         + " -tempCopy=[1-9a-f][0-9a-f]*$", commands[1])
+        self.assertIsNotNone(match, commands)
+        copy = match.group(1)
+        residue = [copy]
+        self.assertOneInstallation(layout, before, residue)
+
+        # 3. Over a registration that claims version 4.06: its own uninstaller is not
+        # used; a fresh one is written to the temporary folder and started from there as
+        # Q path Q Quarnelix, and it removes the installation itself.
+        w.set_value(UNINSTALL_KEY, "Version", "4.06")
+        r, commands = self.traced_install()
+        self.assertOutput(r, 0, [header("4.06"), ""] + removal_lines(layout) + [""] + layout.success_lines())
+        self.assertEqual(len(commands), 1, commands)
+        self.assertRegex(commands[0], "^" + re.escape('"%s" Quarnelix' % fresh_copy) + HANDSHAKE + "$")
+        self.assertEqual(w.read_file(fresh_copy), embedded_uninstaller())
+        residue.append(fresh_copy)
+        self.assertOneInstallation(layout, before, residue)
+
+        # 4. The installed uninstaller, from the installation folder, without questions:
+        # it waits for its copy, which cannot remove the running uninst.exe nor the folders
+        # that hold it; those three go at the restart.
+        r = w.run(FOLDER + "\\uninst.exe", "Quarnelix", "-unat")
+        output = r.stdout.decode("latin-1").splitlines()
+        self.assertEqual((r.code, r.stderr), (0, b""), r)
+        self.assertEqual(output[0], "Uninstalling " + PRODUCT, r)
+        self.assertEqual(output[-1], PRODUCT + " has been removed; 3 items will be removed at the next restart", r)
+        at_restart = [FOLDER + "\\uninst.exe", FOLDER, "C:\\Apps"]
+        self.assertEqual([line for line in output[:-1] if line.endswith("will be removed at the next restart")],
+                         ["File %s will be removed at the next restart" % at_restart[0]]
+                         + ["Folder %s will be removed at the next restart" % path for path in at_restart[1:]])
+        after = self.snapshot()
+        copies = [path for path in diff_files(before[0].files, after[0].files)[0]
+                  if path.startswith(temp + "\\QxUninst") and path != copy]
+        self.assertLessEqual(len(copies), 1, copies)   # the copy's name may repeat a process id
+        residue += copies + at_restart
+        self.assertNothingBut(before, after, residue)
+
+        # 5. The restart carries the scheduled deletions out; nothing is left.
+        self.restart()
+        after = self.snapshot()
+        self.assertEqual(diff_files(before[0].files, after[0].files), ([], [], []), "file tree after the restart")
+        for key in WATCHED_KEYS:
+            self.assertEqual(after[0].keys[key], before[0].keys[key], "registry below " + key + " after the restart")
+        self.assertEqual(after[1], before[1], "keys under the classes root after the restart")
+
+    # ---- runs -----------------------------------------------------------------------------
+    def traced_install(self):
+        """An installation into FOLDER, and the command lines it started (seen through
+        Wine's process traces, which are then taken out of its standard error)."""
+        env = self.wine.env
+        saved = env["WINEDEBUG"]
+        env["WINEDEBUG"] = "-all,+process"
+        try:
+            r = self.wine.install("-installDir=" + FOLDER, "-acceptEULA")
+        finally:
+            env["WINEDEBUG"] = saved
+        commands = started_commands(r.stderr)
+        r.stderr = b"".join(line for line in r.stderr.splitlines(keepends=True) if not WINE_DIAGNOSTIC.match(line))
+        return r, commands
+
+    def restart(self):
+        """A new wineserver session runs the restart-time operations, like a reboot."""
+        subprocess.run(["wineserver", "-k"], env=self.wine.env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.wine.env, stderr=subprocess.DEVNULL)
+        self.wine.reg("query", "HKLM\\SOFTWARE")
+
+    # ---- the machine ----------------------------------------------------------------------
+    def assertScheduledExactly(self, after, residue):
+        """The restart-time operations are exactly the deletions of the residue, and every
+        item of the residue exists until then."""
+        pairs = pending_pairs(after[0].keys)
+        self.assertEqual([dest for _, dest in pairs if dest], [], "a restart-time rename")
+        sources = [source for source, _ in pairs]
+        self.assertTrue(all(source.startswith("\\??\\") for source in sources), sources)
+        self.assertEqual(sorted(set(source[4:].lower() for source in sources)),
+                         sorted(set(path.lower() for path in residue)))
+        for path in residue:
+            self.assertTrue(os.path.lexists(self.wine.wine_path(path)), path)
+        return sources
+
+    def assertOneInstallation(self, layout, before, residue):
+        """Exactly one installation: the package's files, shortcuts, associations and
+        uninstall values, the folder once in the machine search path; beyond that only the
+        residue, all of it scheduled for deletion at the restart and none of it part of the
+        installation."""
+        after = self.snapshot()
+        (files_after, keys_after), classes_after = after
+        self.assertScheduledExactly(after, residue)
+        installed = set(path.lower() for path in layout.created_paths())
+        self.assertEqual([path for path in residue if path.lower() in installed
+                          or any(path.lower().startswith(p + "\\") for p in installed)], [])
+        kept = {path: state for path, state in files_after.items() if path not in residue}
+        self.assertInstalled(layout, before, ((kept, keys_after), classes_after))
+
+        env_before, env_after = self.environment(before), self.environment(after)
+        old, new = env_before[0].pop("PATH"), env_after[0].pop("PATH")
+        self.assertEqual(new, (old[0], old[1] + ";" + layout.dir))
+        self.assertEqual([piece.lower() for piece in new[1].split(";")].count(layout.dir.lower()), 1)
+        self.assertEqual(env_after, env_before, "other environment values")
+        self.assertOtherSessionValuesUnchanged(before, after)
+
+    def assertNothingBut(self, before, after, residue):
+        """No installation: the file tree differs from before only by the residue, which
+        is exactly what is scheduled for deletion at the restart; the registry is as before
+        but for the scheduled operations."""
+        self.assertScheduledExactly(after, residue)
+        self.assertEqual(diff_files(before[0].files, after[0].files), (sorted(residue), [], []))
+        for key in WATCHED_KEYS:
+            if key != SESSION_MANAGER:
+                self.assertEqual(after[0].keys[key], before[0].keys[key], "registry below " + key)
+        self.assertOtherSessionValuesUnchanged(before, after)
+        self.assertEqual(self.environment(after), self.environment(before), "environment values")
+        self.assertEqual(after[1], before[1], "keys under the classes root")
+
+    @staticmethod
+    def environment(snapshot):
+        """(machine environment values, user environment values) of a snapshot."""
+        keys = snapshot[0].keys
+        return (dict(keys[SESSION_MANAGER][MACHINE_ENV]),
+                dict((keys[USER_ENV] or {}).get(USER_ENV, {})))
+
+    def assertOtherSessionValuesUnchanged(self, before, after):
+        """Below the Session Manager only the search path and the restart-time operations
+        may change."""
+        def others(snapshot):
+            keys = dict(snapshot[0].keys[SESSION_MANAGER])
+            keys.pop(SESSION_MANAGER + "\\Environment")
+            keys[SESSION_MANAGER] = {k: v for k, v in keys[SESSION_MANAGER].items() if k != PENDING}
+            return keys
+        self.assertEqual(others(after), others(before))
+
+
+if __name__ == "__main__":
+    import unittest
+    unittest.main()
