@@ -7,10 +7,12 @@ consistent installation, and at the end none: nothing is left but what is schedu
 deletion at the restart, and after the restart nothing at all."""
 import os
 import re
+import shutil
 import subprocess
+import time
 
-from harness import diff_files
-from installation import (MACHINE_ENV, SESSION_MANAGER, UNINSTALL_KEY, USER_ENV, WATCHED_KEYS,
+from harness import HELPERS, diff_files
+from installation import (MACHINE_ENV, SESSION_MANAGER, UNINSTALL_KEY, UNINSTALL_ROOT, USER_ENV, WATCHED_KEYS,
                           InstallationTest, Layout, embedded_uninstaller)
 
 FOLDER = "C:\\Apps\\Arvendo Q"
@@ -22,6 +24,7 @@ WINE_DIAGNOSTIC = re.compile(rb"^[0-9a-f]{4}:(trace|fixme|err|warn):")
 STARTED = re.compile(r'trace:process:CreateProcessInternalW app (?:\(null\)|L"(?:[^"\\]|\\.)*") '
                      r'cmdline L"((?:[^"\\]|\\.)*)"')
 HANDSHAKE = r" -unat -result=[1-9a-f][0-9a-f]* -done=[1-9a-f][0-9a-f]*"
+FAKE = os.path.join(HELPERS, "fakeuninst.exe")
 
 
 def header(version):
@@ -181,7 +184,6 @@ class Lifecycle(InstallationTest):
                          sorted(set(path.lower() for path in residue)))
         for path in residue:
             self.assertTrue(os.path.lexists(self.wine.wine_path(path)), path)
-        return sources
 
     def assertOneInstallation(self, layout, before, residue):
         """Exactly one installation: the package's files, shortcuts, associations and
@@ -233,6 +235,78 @@ class Lifecycle(InstallationTest):
             keys[SESSION_MANAGER] = {k: v for k, v in keys[SESSION_MANAGER].items() if k != PENDING}
             return keys
         self.assertEqual(others(after), others(before))
+
+
+class RepeatedRemoval(InstallationTest):
+    """Twenty runs in one prefix against an earlier uninstaller that answers in every way
+    the handshake allows: no run may wait longer than its uninstaller takes to answer.
+    The installation folder lies below a file, so a run whose removal succeeded ends at
+    the folder step and the next run finds the same registration."""
+
+    RUNS = 20
+    OLD_UNINST = "C:\\Old Quarnelix\\uninst.exe"
+    FOLDER = "C:\\Blocked\\Q"
+    FOLDER_FAILS = ("Unable to create target directory 'C:\\Blocked': The specified target path already "
+                    "exists and is not a directory, aborting")
+    ABORT = " (use /Force flag to override uninstallation failure); aborting"
+    # Seconds a run may take at most (the first starts Wine's services; the others take a
+    # fraction of a second).
+    LIMIT = 8
+
+    def test_twenty_removals_in_one_prefix_never_hang(self):
+        w = self.wine
+        w.make_dir("C:\\Old Quarnelix")
+        shutil.copyfile(FAKE, w.wine_path(self.OLD_UNINST))
+        w.write_file("C:\\Blocked", b"a file where the folder's parent belongs")
+        failed_13 = "Uninstaller failed with error code 13: Uninstallation failed partally or completely"
+        modes = [
+            # (the uninstaller's arguments, its lines, the run's exit code, the lines after it)
+            ("--exit=0", ["fakeuninst: exit 0"], 101, [self.FOLDER_FAILS]),
+            ("--exit=13", ["fakeuninst: exit 13"], 107, [failed_13 + self.ABORT]),
+            ("--handoff=0 --delay=0", ["fakeuninst: handing on", "fakeuninst: result 0"], 101, [self.FOLDER_FAILS]),
+            ("--handoff=13 --delay=300", ["fakeuninst: handing on", "fakeuninst: result 13"], 107,
+             [failed_13 + self.ABORT]),
+            # The process that answered stays a while longer; the run must not wait for it.
+            ("--handoff=0 --delay=0 --linger=20000", ["fakeuninst: handing on", "fakeuninst: result 0"], 101,
+             [self.FOLDER_FAILS]),
+        ]
+        before = self.snapshot()
+        took = []
+        for run in range(self.RUNS):
+            arguments, said, code, rest = modes[run % len(modes)]
+            command = '"%s" Quarnelix %s' % (self.OLD_UNINST, arguments)
+            w.set_value(UNINSTALL_KEY, "Version", "4.26")
+            w.set_value(UNINSTALL_KEY, "UninstallString", command)
+            start = time.monotonic()
+            r = w.install("-installDir=" + self.FOLDER, "-acceptEULA", timeout=60)
+            took.append(time.monotonic() - start)
+            with self.subTest(run=run, arguments=arguments):
+                self.assertOutput(r, code, [header("4.26"), ""] + said + [""] + rest)
+                self.assertLess(took[-1], self.LIMIT)
+                logged = self.logged()
+                self.assertEqual(len(logged), 1, logged)
+                self.assertRegex(logged[0], "^" + re.escape(command) + HANDSHAKE + "$")
+        # Nothing was installed, and the registration is still the one laid out above.
+        after = self.snapshot()
+        self.assertEqual(diff_files(before[0].files, after[0].files), ([], [], []))
+        keys = dict(after[0].keys)
+        uninstall = dict(keys.pop(UNINSTALL_ROOT))
+        self.assertEqual(uninstall.pop(UNINSTALL_KEY), {"Version": ("REG_SZ", "4.26"),
+                                                        "UninstallString": ("REG_SZ", command)})
+        self.assertEqual(uninstall, before[0].keys[UNINSTALL_ROOT])
+        self.assertEqual(keys, {k: v for k, v in before[0].keys.items() if k != UNINSTALL_ROOT})
+        self.assertEqual(after[1], before[1])
+        print("%d runs: %.1f s in all, the longest %.1f s" % (self.RUNS, sum(took), max(took)))
+
+    def logged(self):
+        """The command lines the fake was started with since the last call."""
+        path = self.wine.wine_path(self.OLD_UNINST + ".log")
+        if not os.path.exists(path):
+            return []
+        with open(path, "rb") as f:
+            lines = f.read().decode("latin-1").splitlines()
+        os.remove(path)
+        return lines
 
 
 if __name__ == "__main__":

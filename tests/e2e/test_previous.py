@@ -247,9 +247,12 @@ class Reinstallation(PreviousInstallationTest):
 
 
 class InteractiveBox(PreviousInstallationTest):
-    """The "Uninstallation failure" box for real under Xvfb, answered by the boxclick helper."""
+    """The "Uninstallation failure" box for real under Xvfb: the installer dialog is answered
+    by the dialogdrive helper (agreement box, Install), the box by the boxclick helper."""
 
     CAPTION = "Uninstallation failure"
+    # The dialog's controls: the agreement box and the Install button.
+    AGREEMENT, INSTALL = 1006, 1
 
     def setUp(self):
         super().setUp()
@@ -260,16 +263,27 @@ class InteractiveBox(PreviousInstallationTest):
     def box(self, *args, timeout=90):
         return self.wine.run(os.path.join(HELPERS, "boxclick.exe"), *args, display=self.display, timeout=timeout)
 
+    def drive(self, *actions, timeout=90):
+        return self.wine.run(os.path.join(HELPERS, "dialogdrive.exe"), *actions, display=self.display,
+                             timeout=timeout)
+
     def test_enter_answers_no_and_ends_the_run_with_107_after_the_cancellation_line(self):
         self.register("4.26", self.fake_command("--exit=13"))
         proc = self.wine.start(INSTALLER, display=self.display)
         self.addCleanup(WhichUninstaller.stop, proc)
+        # Interactive mode reaches the removal only after the dialog. The same version is
+        # registered, so its button offers to replace it; the agreement enables it.
+        d = self.drive("--click=%d" % self.AGREEMENT, "--report")
+        self.assertEqual(d.code, 0, d)
+        shown = d.stdout.decode("latin-1").splitlines()
+        self.assertIn("control %d Button: Replace" % self.INSTALL, shown, d)
+        self.assertIn("control %d Button: I agree to accept all the terms of this License Agreement checked"
+                      % self.AGREEMENT, shown, d)
+        self.assertEqual(self.logged(), [], "the uninstaller ran before the dialog was answered")
+        d = self.drive("--click=%d" % self.INSTALL, "--gone")
+        self.assertEqual(d.code, 0, d)
+
         r = self.box(self.CAPTION, "--report", "--enter", "--timeout=60000")
-        if r.code == 2:
-            # Interactive mode reaches this step only after the installer dialog.
-            other = self.box("Installation Error", "--report", "--enter", "--timeout=5000")
-            if b"installer dialog is not part of this build" in other.stdout:
-                self.skipTest("this build ends interactive runs before the removal step")
         self.assertEqual(r.code, 0, r)
         self.assertEqual(sorted(r.stdout.decode("latin-1").splitlines()),
                          sorted(["caption: " + self.CAPTION, "icon",
@@ -278,9 +292,14 @@ class InteractiveBox(PreviousInstallationTest):
         code = proc.wait(timeout=60)
         out, err = proc.outfiles
         out.seek(0)
-        self.assertEqual((code, out.read()),
+        err.seek(0)
+        self.assertEqual((code, out.read(), err.read()),
                          (107, crlf(header("4.26"), "", "fakeuninst: exit 13", "", "Warning: " + FAILED_13,
-                                    CANCEL_LINE)))
+                                    CANCEL_LINE), b""))
+        logged = self.logged()
+        self.assertEqual(len(logged), 1, logged)
+        self.assertRegex(logged[0], "^" + re.escape(self.fake_command("--exit=13")) + HANDSHAKE.pattern)
+        self.assertFalse(os.path.exists(self.wine.wine_path("C:\\Program Files\\Arvendo Quarnelix")))
 
 
 if __name__ == "__main__":
