@@ -11,7 +11,7 @@ enable_language(RC)
 
 set(QX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist CACHE PATH "Where the finished executables go")
 
-target_link_libraries(qxlib PUBLIC kernel32 user32 gdi32 advapi32 shell32 ole32 uuid comctl32 comdlg32)
+set(QX_SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 uuid comctl32 comdlg32)
 
 # GoogleTest from Debian's sources, cross-compiled.
 set(QX_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")

@@ -1,5 +1,6 @@
 // bench-package: decode throughput of the installer's package decoder and parser.
-//   bench-package generate <folder> <megabytes>   deterministic synthetic product folder
+//   bench-package generate <folder> <megabytes> [files]
+//                                                 deterministic synthetic product folder
 //                                                 plus package.manifest for mkpackage
 //   bench-package decode <package> [repeats]      times decoding with and without the parser
 #include "installer/actions/LzmaAloneDecoder.h"
@@ -73,15 +74,17 @@ void AppendNoise(std::vector<uint8_t>& out, size_t size, Random& r) {
     for (size_t i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(r.Next() >> 56));
 }
 
-int Generate(const fs::path& folder, int megabytes) {
+// files = 0: sizes vary from 4 KiB to 3 MiB; otherwise the data is shared among that many files.
+int Generate(const fs::path& folder, int megabytes, int files) {
     fs::create_directories(folder);
     Random r(0x51A2B3C4D5E6F708ULL);
     std::ofstream manifest(folder / "package.manifest", std::ios::binary | std::ios::trunc);
     manifest << "# Synthetic corpus written by bench-package generate\n";
     const size_t total = static_cast<size_t>(megabytes) << 20;
     size_t written = 0;
-    for (int index = 0; written < total; ++index) {
-        size_t size = std::min<size_t>(total - written, 4096 + r.Below(3u << 20));
+    for (int index = 0; files ? index < files : written < total; ++index) {
+        size_t size = files ? (total - written) / static_cast<size_t>(files - index)
+                            : std::min<size_t>(total - written, 4096 + r.Below(3u << 20));
         std::vector<uint8_t> bytes;
         const char* ext;
         switch (index % 5) {
@@ -189,10 +192,11 @@ int Decode(const fs::path& path, int repeats) {
 int main(int argc, char** argv) {
     try {
         std::string mode = argc > 1 ? argv[1] : "";
-        if (mode == "generate" && argc == 4) return Generate(argv[2], std::stoi(argv[3]));
+        if (mode == "generate" && (argc == 4 || argc == 5))
+            return Generate(argv[2], std::stoi(argv[3]), argc == 5 ? std::max(1, std::stoi(argv[4])) : 0);
         if (mode == "decode" && (argc == 3 || argc == 4))
             return Decode(argv[2], argc == 4 ? std::max(1, std::stoi(argv[3])) : 5);
-        std::cerr << "usage: bench-package generate <folder> <megabytes>\n"
+        std::cerr << "usage: bench-package generate <folder> <megabytes> [files]\n"
                      "       bench-package decode <package> [repeats]\n";
         return 2;
     } catch (const std::exception& e) {

@@ -76,6 +76,14 @@ std::vector<uint8_t> LzmaAloneEncoder::Encode(const uint8_t* data, size_t size, 
     std::vector<uint8_t> out(LZMA_PROPS_SIZE);
     SizeT propsSize = LZMA_PROPS_SIZE;
     Check(LzmaEnc_WriteProperties(enc.Get(), out.data(), &propsSize), "LzmaEnc_WriteProperties()");
+    // For a small input the encoder sizes its window to the input (reduceSize) and states that
+    // smaller size. The header states the configured dictionary all the same: no match reaches
+    // back before the input's start, so the data decodes alike with either window, and the
+    // installer allocates no more than the unpacked size anyway.
+    uint32_t stated = 0;
+    for (int i = 0; i < 4; ++i) stated |= static_cast<uint32_t>(out[1 + i]) << (8 * i);
+    stated = std::max(stated, options.dictionarySize);
+    for (int i = 0; i < 4; ++i) out[1 + i] = static_cast<uint8_t>(stated >> (8 * i));
     uint64_t unpacked = size;
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(unpacked >> (8 * i)));
 

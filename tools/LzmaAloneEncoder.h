@@ -11,7 +11,7 @@ class LzmaAloneEncoder {
 public:
     struct Options {
         int level = 9;
-        uint32_t dictionarySize = 1u << 25;   // shrunk by the encoder to fit small inputs
+        uint32_t dictionarySize = 1u << 25;   // stated in the header even for a smaller input
         int lc = 3, lp = 0, pb = 2;
         bool endMarker = false;               // only for tests: the installer refuses it
     };

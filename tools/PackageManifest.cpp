@@ -75,6 +75,20 @@ std::string LowerAscii(std::string s) {
     return s;
 }
 
+// Windows opens a device instead of a file for these names, whatever the extension: the
+// installer would write the file's bytes to it and carry on as if the file were there.
+bool HasDeviceComponent(const std::string& name) {
+    for (const std::string& part : Components(name, '\\')) {
+        std::string base = LowerAscii(part.substr(0, part.find('.')));
+        while (!base.empty() && base.back() == ' ') base.pop_back();
+        if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
+        if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+            base[3] >= '1' && base[3] <= '9')
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 PackageManifest PackageManifest::Parse(const std::string& text, const std::string& manifestName) {
@@ -121,6 +135,7 @@ PackageManifest PackageManifest::Parse(const std::string& text, const std::strin
         }
         problem = PathProblem(e.name, '\\');
         if (!problem.empty()) fail("name '" + e.name + "' " + problem);
+        if (HasDeviceComponent(e.name)) fail("name '" + e.name + "' has a component that is a device name");
         if (e.name.size() > MaxNameLength)
             fail("name is longer than " + std::to_string(MaxNameLength) + " bytes");
 

@@ -40,6 +40,7 @@ void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) 
     else
         m_path = JoinPath(m_targetFolder, file.name);
     AddFileUninstallParam(m_path);
+    if (CreateNewFile()) return;
     if (TargetExists(m_path))
         ConfirmOverwrite(m_path);
     else
@@ -51,6 +52,24 @@ void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) 
     if (!m_output)
         throw InstallError("Error creating target installation file '" + m_path +
                            "' - CreateFile() failed with the following error: " + WinErrorText(GetLastError()));
+}
+
+// Nearly every file is new. Creating it exclusively learns that with one lookup of the name,
+// where the existence test and the creation take two, and under Wine each lookup of a name
+// that is not there reads the whole folder. CancelDeleteAtRestart finds a scheduled deletion
+// by the target's short name, which a file that did not exist has not, so for a new file it
+// has nothing to do. Any failure, an existing file or folder among them, leaves nothing
+// behind and takes the full way.
+bool WriteFilesFromLzmaStream::CreateNewFile() {
+    m_created.push_back(m_path);   // before creation, as below
+    m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_output) {
+        m_created.pop_back();
+        return false;
+    }
+    ConsoleLine("Installing " + m_path);
+    return true;
 }
 
 void WriteFilesFromLzmaStream::FileData(const uint8_t* bytes, size_t count) {

@@ -25,6 +25,8 @@ private:
     void BeginFile(const PackageStreamParser::File& file) override;
     void FileData(const uint8_t* bytes, size_t count) override;
     void EndFile() override;
+    // Creates the file at m_path when nothing of that name exists, and says whether it did.
+    bool CreateNewFile();
 
     std::string m_targetFolder;
     std::string m_path;

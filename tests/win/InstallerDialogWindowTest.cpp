@@ -621,8 +621,9 @@ TEST_F(InstallerDialogWindow, ThePackageLinkOpensOneWindowAndANewOneAfterItIsClo
             EXPECT_EQ(OwnedWindows(dialog, kPackageTitle).size(), 1u);
             HWND focus = GetFocus();
             EXPECT_TRUE(focus == first || IsChild(first, focus));
-            if (HWND again = ChildOfClass(first, "RichEdit20A"))
+            if (HWND again = ChildOfClass(first, "RichEdit20A")) {
                 EXPECT_EQ(SendMessageA(again, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "focusing scrolled the view";
+            }
             // The close command (here as the window menu's double click sends it).
             SendMessageA(first, WM_SYSCOMMAND, SC_CLOSE | 3, 0);
             EXPECT_FALSE(IsWindow(first));

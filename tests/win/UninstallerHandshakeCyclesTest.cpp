@@ -141,7 +141,9 @@ protected:
         const DWORD start = GetTickCount();
         EXPECT_EQ(RunUninstallerAndWait("\"" + m_fake + "\" --quiet " + mode.arguments), mode.result);
         const DWORD took = GetTickCount() - start;
-        if (mode.within) EXPECT_LT(took, mode.within) << "waited for a process that had answered";
+        if (mode.within) {
+            EXPECT_LT(took, mode.within) << "waited for a process that had answered";
+        }
         // Taken before the log is read: reading it opens a file in the lowest free slot.
         const std::set<ULONG_PTR> open = OpenHandles();
         const std::string line = ReadAndRemove(m_log);

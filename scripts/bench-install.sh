@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# Extraction benchmark of the installer under Wine. Prints figures; it is not a test.
+# Two synthetic products, made deterministically by bench-package, packed by mkpackage and
+# built into installers of their own (never into dist/):
+#   decode-bound  200 MiB in 16 files (prose, program-like sections, zero runs, 10% noise)
+#   file-bound     16 MiB in 600 files of the same kinds
+# Each is installed unattended under Wine with a warm wineserver, output to a file. The
+# extraction time runs from the creation of the first package file (its "Installing" line
+# comes just before) to the last write of the last one, read from the files' timestamps.
+# In the same run the stream is decoded to nothing by the native LZMA SDK decoder
+# (bench-package decode), written out by a bare Windows program with no installer logic
+# (tests/bench/bareextract.cpp), and the peak working sets of the installer and of a program
+# that does nothing are read by tests/bench/peakws.cpp. Medians of the repeats are printed.
+#
+# Usage: scripts/bench-install.sh [work folder] [repeats]
+#        (default build/bench-install and 3). The first run packs the products and builds two
+#        installers, several minutes; later runs reuse them. QX_WINE_TEMPLATE may name a ready
+#        template prefix (tests/wine/make-template); otherwise one is made in the work folder.
+#        Run it on a quiet machine: the figures follow the load.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+root=$(realpath -m "${1:-$src/build/bench-install}")
+repeats=${2:-3}
+mkdir -p "$root"
+log=$root/build.log
+: > "$log"
+
+echo "== preparing in $root (build output: $log)"
+cmake -S "$src/tools" -B "$root/tools" -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_BENCH=ON >>"$log"
+cmake --build "$root/tools" -j 2 >>"$log"
+bench=$root/tools/bench-package
+
+# The Windows programs of the benchmark, built like the installer's parts (-O2, static).
+winbench=$root/winbench
+mkdir -p "$winbench"
+cxx=i686-w64-mingw32-g++-posix
+cc=i686-w64-mingw32-gcc-posix
+flags=(-O2 -static -static-libgcc -static-libstdc++ -s -Wall -Wextra)
+lzma_sdk=/usr/include/lzma
+build_win() {   # build_win <name> <extra arguments...>
+    local name=$1; shift
+    if [ ! -f "$winbench/$name.exe" ] || [ "$src/tests/bench/$name.cpp" -nt "$winbench/$name.exe" ]; then
+        "$cxx" "${flags[@]}" -o "$winbench/$name.exe" "$src/tests/bench/$name.cpp" "$@"
+    fi
+}
+if [ ! -f "$winbench/LzmaDec.o" ]; then
+    "$cc" -O2 -w -c -I"$lzma_sdk" "$lzma_sdk/LzmaDec.c" -o "$winbench/LzmaDec.o"
+fi
+build_win trivial
+build_win peakws -lpsapi
+build_win bareextract -I"$lzma_sdk" "$winbench/LzmaDec.o"
+
+# The products: regenerated every run, but a file is replaced only when its bytes changed,
+# so the packages (minutes to pack) are made again only when the generator changes.
+kinds=(decode file)
+declare -A megabytes=([decode]=200 [file]=16) count=([decode]=16 [file]=600)
+for kind in "${kinds[@]}"; do
+    corpus=$root/corpus-$kind
+    fresh=$root/corpus-$kind.new
+    rm -rf "$fresh"
+    "$bench" generate "$fresh" "${megabytes[$kind]}" "${count[$kind]}" >/dev/null
+    mkdir -p "$corpus"
+    for f in "$corpus"/*; do [ -e "$fresh/${f##*/}" ] || rm -f "$f"; done
+    for f in "$fresh"/*; do cmp -s "$f" "$corpus/${f##*/}" || mv -f "$f" "$corpus/"; done
+    rm -rf "$fresh"
+
+    # The way a release engineer builds an installer for other files (tools/README.md).
+    echo "== building the $kind-bound installer"
+    QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller \
+        QX_WIN_CMAKE_ARGS="-DQX_PRODUCT_DIR=$corpus -DQX_DIST_DIR=$root/installer-$kind" \
+        "$src/scripts/build.sh" "$root/build-$kind" >>"$log" 2>&1 || {
+        echo "building the $kind-bound installer failed; see $log" >&2
+        exit 1
+    }
+done
+
+. "$src/tests/wine/env.sh"
+tpl=${QX_WINE_TEMPLATE:-$root/wine-template}
+if [ ! -d "$tpl/prefix" ]; then
+    echo "== making a Wine template prefix in $tpl"
+    "$src/tests/wine/make-template" "$tpl" >>"$log" 2>&1
+fi
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
+# stamps <folder> <manifest>: first creation, last modification, bytes and count of the
+# package's files in the folder (the uninstaller, written later, is not one of them).
+stamps() {
+    local names
+    names=$(awk '!/^#/ && NF >= 3 { print $3 }' "$2")
+    (cd "$1" && stat -c '%.9W %.9Y %s' $names) |
+        awk '{ if (NR == 1 || $1 < first) first = $1; if ($2 > last) last = $2; bytes += $3 }
+             END { printf "%.9f %.9f %d %d\n", first, last, bytes, NR }'
+}
+
+results=$root/results
+rm -rf "$results"
+mkdir -p "$results"
+work=$root/prefix
+cleanup() {
+    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+for rep in $(seq 1 "$repeats"); do
+    for kind in "${kinds[@]}"; do
+        out=$results/$kind-$rep
+        mkdir -p "$out"
+        pkg=$root/build-$kind/win/package/quarnelix.pkg
+        manifest=$root/corpus-$kind/package.manifest
+        echo "== run $rep of $repeats, $kind-bound"
+        "$src/tests/wine/clone-prefix" "$tpl" "$work"
+        export WINEPREFIX=$work/prefix HOME=$work/home
+        wineserver -p   # stays up between the programs below: every one of them starts warm
+        wine "$winbench/trivial.exe" >/dev/null 2>&1
+        sync
+        wine "$winbench/peakws.exe" "$(winpath "$winbench/trivial.exe")" >"$out/trivial.txt" 2>&1
+        sync
+        # Start-up alone (usage text): the system libraries and the image with its package.
+        wine "$winbench/peakws.exe" "$(winpath "$root/installer-$kind/QuarnelixInstaller.exe")" -? \
+            >"$out/startup.txt" 2>&1
+        # The installer and the bare program take turns at going first: the second one
+        # writes while the disk may still be busy with the first one's files.
+        for program in $( ((rep % 2)) && echo installer bare || echo bare installer); do
+            sync
+            if [ "$program" = installer ]; then
+                wine "$winbench/peakws.exe" "$(winpath "$root/installer-$kind/QuarnelixInstaller.exe")" \
+                    '-installDir=C:\bench' -acceptEULA >"$out/install.txt" 2>"$out/install.err"
+                stamps "$WINEPREFIX/drive_c/bench" "$manifest" >"$out/install.stamps"
+            else
+                mkdir -p "$WINEPREFIX/drive_c/bare"
+                wine "$winbench/peakws.exe" "$(winpath "$winbench/bareextract.exe")" "$(winpath "$pkg")" 'C:\bare' \
+                    >"$out/bare.txt" 2>&1
+                stamps "$WINEPREFIX/drive_c/bare" "$manifest" >"$out/bare.stamps"
+            fi
+        done
+        wineserver -k
+        wineserver -w
+        rm -rf "$work"
+        sync
+        "$bench" decode "$pkg" 1 >"$out/native.txt"
+    done
+done
+
+python3 - "$root" "$repeats" "${kinds[@]}" <<'EOF'
+import re, statistics, struct, sys
+root, repeats, kinds = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+MiB = 1 << 20
+
+def read(path):
+    with open(path, encoding="latin-1") as f:
+        return f.read()
+
+def peakws(path):
+    """(exit code, seconds, peak working set) of a run under peakws."""
+    m = re.search(r"peakws: exit (\d+), ([\d.]+) s, peak working set (\d+) bytes", read(path))
+    if not m:
+        sys.exit("no peakws line in " + path)
+    return int(m.group(1)), float(m.group(2)), int(m.group(3))
+
+def stamps(path):
+    first, last, size, files = read(path).split()
+    if float(first) == 0:
+        sys.exit("the file system keeps no creation times (stat %W gives 0): " + path)
+    return float(last) - float(first), int(size), int(files)
+
+for kind in kinds:
+    with open("%s/build-%s/win/package/quarnelix.pkg" % (root, kind), "rb") as f:
+        f.seek(0, 2)
+        packed = f.tell()
+        f.seek(0)
+        _, dictionary, unpacked = struct.unpack("<BIQ", f.read(13))
+    runs = []
+    for rep in range(1, repeats + 1):
+        d = "%s/results/%s-%d" % (root, kind, rep)
+        code, wall, peak = peakws(d + "/install.txt")
+        if code != 0:
+            sys.exit("the installer failed (exit %d) in %s" % (code, d))
+        install, size, files = stamps(d + "/install.stamps")
+        bare, bare_size, bare_files = stamps(d + "/bare.stamps")
+        if (bare_size, bare_files) != (size, files):
+            sys.exit("the bare program wrote other files than the installer in " + d)
+        native = re.search(r"decoder alone\s+wall: median\s+([\d.]+) ms", read(d + "/native.txt"))
+        runs.append(dict(install=install, bare=bare, native=float(native.group(1)) / 1e3, wall=wall,
+                         peak=peak, startup=peakws(d + "/startup.txt")[2], trivial=peakws(d + "/trivial.txt")[2],
+                         bare_peak=peakws(d + "/bare.txt")[2]))
+    med = {k: statistics.median(r[k] for r in runs) for k in runs[0]}
+    window = min(dictionary, unpacked)   # the installer allocates no more than the data needs
+    mb = size / 1e6
+    print()
+    print("%s-bound package: %d files, %.1f MB unpacked, %.1f MB packed; dictionary %d MiB stated, "
+          "%.1f MiB allocated; medians of %d runs" % (kind, files, mb, packed / 1e6, dictionary // MiB,
+                                                       window / MiB, repeats))
+    print("  installer extraction  %7.3f s %6.1f MB/s %6.0f files/s  (whole run %.3f s)"
+          % (med["install"], mb / med["install"], files / med["install"], med["wall"]))
+    print("  native decode only    %7.3f s %6.1f MB/s" % (med["native"], unpacked / 1e6 / med["native"]))
+    print("  bare Wine program     %7.3f s %6.1f MB/s %6.0f files/s"
+          % (med["bare"], mb / med["bare"], files / med["bare"]))
+    print("  installer time / native decode time     %.2f  (target for the decode-bound package: <= 1.25)"
+          % (med["install"] / med["native"]))
+    print("  installer throughput / bare program's   %.2f  (target for the file-bound package: >= 0.90)"
+          % (med["bare"] / med["install"]))
+    over = med["peak"] - med["trivial"]
+    print("  peak working set: installer %.1f MiB, trivial program %.1f MiB, bare program %.1f MiB"
+          % (med["peak"] / MiB, med["trivial"] / MiB, med["bare_peak"] / MiB))
+    print("    installer above trivial program  %5.1f MiB  (target: <= allocated dictionary + 8 = %.1f MiB)"
+          % (over / MiB, window / MiB + 8))
+    print("      start-up alone (-?: system libraries, the image with its package)  %5.1f MiB"
+          % ((med["startup"] - med["trivial"]) / MiB))
+    print("      added by extraction and the rest of the run                        %5.1f MiB"
+          % ((med["peak"] - med["startup"]) / MiB))
+    for i, r in enumerate(runs, 1):
+        print("    run %d: installer %.3f s, native %.3f s, bare %.3f s, installer peak %.1f MiB"
+              % (i, r["install"], r["native"], r["bare"], r["peak"] / MiB))
+EOF
