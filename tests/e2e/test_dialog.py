@@ -7,8 +7,7 @@ import shutil
 import subprocess
 import unittest
 
-from harness import HELPERS, INSTALLER, WIN_BUILD, PrefixTest
-from test_requirements import Xvfb
+from harness import HELPERS, INSTALLER, WIN_BUILD, PrefixTest, Xvfb
 
 CAPTION = "Arvendo Quarnelix 4.26 Installer"
 DEFAULT_FOLDER = "C:\\Program Files\\Arvendo Quarnelix"

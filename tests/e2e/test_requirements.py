@@ -1,12 +1,10 @@
 """The system requirements check, end to end: Windows versions and browser versions as
 Wine reports them, unattended lines and exit codes, and the real message box."""
 import os
-import shutil
 import subprocess
-import time
 import unittest
 
-from harness import HELPERS, INSTALLER, PrefixTest, crlf
+from harness import HELPERS, INSTALLER, PrefixTest, Xvfb, crlf
 
 PROBLEM = "Quarnelix requires Windows 98 or Windows NT 4.0 SP3 and Internet Explorer 4.0, or higher"
 ABORT_LINE = crlf(PROBLEM + " (use /Force flag to override version checking); aborting")
@@ -126,29 +124,6 @@ class RequirementsRunGoesOn(PrefixTest):
         r = self.wine.install("-installDir=C:\\Q", "-acceptEULA")
         self.assertNotIn(PROBLEM.encode(), r.stdout, repr(r))
         self.assertNotIn(r.code, (130, 140), repr(r))
-
-
-class Xvfb:
-    """A private X server; its display number is chosen by the server itself."""
-
-    def __init__(self):
-        if not shutil.which("Xvfb"):
-            raise AssertionError("Xvfb is not installed (package xvfb)")
-        read_end, write_end = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as r:
-            number = r.readline().strip()
-        if not number:
-            self.proc.kill()
-            raise AssertionError("Xvfb did not start")
-        self.display = ":" + number
-
-    def close(self):
-        self.proc.terminate()
-        self.proc.wait(timeout=30)
 
 
 class RequirementsBox(PrefixTest):
