@@ -5,6 +5,7 @@
 #include "NoCrtLib/WWLibExceptions.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/actions/ShortcutPlan.h"
+#include "installer/actions/TargetFile.h"
 #include "installer/actions/UninstallParams.h"
 #include "platform/ComInstance.h"
 #include "platform/DeferredDeletion.h"
@@ -74,15 +75,9 @@ ShortcutAction::~ShortcutAction() {
 }
 
 void ShortcutAction::Rollback() noexcept {
-    try {
-        ConsoleLine("Rollback: removing previously created shortcut " + m_path);
-        if (DeleteFileA(m_path.c_str())) return;
-        const std::string reason = WinErrorText(GetLastError());
-        ConsoleLine("Shortcut deletion failed: " + reason);
-        Prompt::ReportError(ShortcutRemovalFailureBox(m_path, reason), "Shortcut Removal Failed");
-        ConsoleLine("Scheduling remove shortcut on reboot");
-        if (!DeleteAtRestart(m_path)) ConsoleLine("Scheduling remove shortcut failed");
-    } catch (...) {
-        // Rollback goes on with the next action whatever happens here.
-    }
+    static const RollbackRemovalTexts texts = {
+        "Rollback: removing previously created shortcut ", "Shortcut deletion failed: ",
+        ShortcutRemovalSentence, "Shortcut Removal Failed",
+        "Scheduling remove shortcut on reboot", "Scheduling remove shortcut failed"};
+    RollbackRemove(m_path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
 }

@@ -1,5 +1,7 @@
 #include "installer/actions/ShortcutPlan.h"
 
+#include "installer/actions/TargetFile.h"
+
 std::string ShortcutFailureReason(const std::string& comMessage) {
     if (!comMessage.empty() && comMessage.back() == '.') return comMessage.substr(0, comMessage.size() - 1);
     return comMessage;
@@ -17,7 +19,8 @@ Prompt::ContinueQuestion ShortcutFailureQuestion(const std::string& path, const 
     return q;
 }
 
+const char* const ShortcutRemovalSentence = "The shortcut will be scheduled for removal on reboot.";
+
 std::string ShortcutRemovalFailureBox(const std::string& path, const std::string& reason) {
-    return "Unable to remove previously created '" + path + "'.\nReason: " + reason + "\n" +
-           "The shortcut will be scheduled for removal on reboot.";
+    return RollbackRemovalBox(path, reason, ShortcutRemovalSentence);
 }

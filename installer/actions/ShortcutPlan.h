@@ -12,5 +12,7 @@ std::string ShortcutFailureReason(const std::string& comMessage);
 // abort) with code 105.
 Prompt::ContinueQuestion ShortcutFailureQuestion(const std::string& path, const std::string& reason);
 
+// Last sentence of the box shown when a shortcut cannot be removed during rollback.
+extern const char* const ShortcutRemovalSentence;
 // Rollback could not delete the link at path (reason: the Windows error text).
 std::string ShortcutRemovalFailureBox(const std::string& path, const std::string& reason);

@@ -4,6 +4,7 @@
 #include "NoCrtLib/SilentExit.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/InstallOptions.h"
+#include "installer/actions/TargetFile.h"
 #include "installer/actions/UninstallParams.h"
 #include "platform/DeferredDeletion.h"
 #include "ui/Prompt.h"
@@ -100,17 +101,9 @@ void TargetDirAction::Commit() {
 }
 
 void TargetDirAction::Rollback() noexcept {
-    try {
-        ConsoleLine("Rollback: removing previously created " + m_path);
-        if (RemoveDirectoryA(m_path.c_str())) return;
-        const std::string reason = WinErrorText(GetLastError());
-        ConsoleLine("Rollback: error removing directory: " + reason);
-        Prompt::ReportError("Unable to remove previously created '" + m_path + "'.\nReason: " + reason +
-                                "\nThe directory will be scheduled for removal on reboot.",
-                            "Directory Deletion Failed");
-        ConsoleLine("Scheduling removing directory on reboot");
-        if (!DeleteAtRestart(m_path)) ConsoleLine("Scheduling removing directory failed");
-    } catch (...) {
-        // Rollback goes on with the next action whatever happens here.
-    }
+    static const RollbackRemovalTexts texts = {
+        "Rollback: removing previously created ", "Rollback: error removing directory: ",
+        "The directory will be scheduled for removal on reboot.", "Directory Deletion Failed",
+        "Scheduling removing directory on reboot", "Scheduling removing directory failed"};
+    RollbackRemove(m_path, [](const std::string& p) { return RemoveDirectoryA(p.c_str()) != FALSE; }, texts);
 }

@@ -39,3 +39,7 @@ void ConfirmOverwrite(const std::string& path) {
     question.exitCode = 104;
     Prompt::ContinueOrAbort(question);
 }
+
+std::string RollbackRemovalBox(const std::string& path, const std::string& reason, const char* sentence) {
+    return "Unable to remove previously created '" + path + "'.\nReason: " + reason + "\n" + sentence;
+}

@@ -15,6 +15,24 @@ void ConfirmOverwrite(const std::string& path);
 // scheduled for deletion at the next restart. Never throws.
 void RollbackDeleteFile(const std::string& path) noexcept;
 
+// How a rollback removal of one kind of item (file, folder, shortcut) is reported.
+struct RollbackRemovalTexts {
+    const char* removing;          // line before the attempt, followed by the path
+    const char* failed;            // line after a failure, followed by the reason
+    const char* boxSentence;       // last sentence of the interactive error box
+    const char* caption;           // its caption
+    const char* scheduling;        // line before scheduling the removal at restart
+    const char* schedulingFailed;  // line when that scheduling fails
+};
+
+// The interactive error box of a failed rollback removal.
+std::string RollbackRemovalBox(const std::string& path, const std::string& reason, const char* sentence);
+
+// Removes an item during rollback with remove (DeleteFileA, RemoveDirectoryA); what cannot
+// be removed is reported and handed to deletion at the next restart. Never throws.
+void RollbackRemove(const std::string& path, bool (*remove)(const std::string&),
+                    const RollbackRemovalTexts& texts) noexcept;
+
 // True when FindFirstFileA finds a file or folder of that name (the existence test
 // every file step uses before it writes).
 bool TargetExists(const std::string& path);

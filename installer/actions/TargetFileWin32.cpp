@@ -7,20 +7,27 @@
 
 #include <windows.h>
 
-void RollbackDeleteFile(const std::string& path) noexcept {
+void RollbackRemove(const std::string& path, bool (*remove)(const std::string&),
+                    const RollbackRemovalTexts& texts) noexcept {
     try {
-        ConsoleLine("Rollback: removing previously created " + path);
-        if (DeleteFileA(path.c_str())) return;
+        ConsoleLine(texts.removing + path);
+        if (remove(path)) return;
         const std::string reason = WinErrorText(GetLastError());
-        ConsoleLine("File deletion failed: " + reason);
-        Prompt::ReportError("Unable to remove previously created '" + path + "'.\nReason: " + reason +
-                                "\nThe file will be scheduled for deletion on reboot.",
-                            "File Deletion Failed");
-        ConsoleLine("Scheduling file deletion on reboot");
-        if (!DeleteAtRestart(path)) ConsoleLine("Scheduling file deletion failed");
+        ConsoleLine(texts.failed + reason);
+        Prompt::ReportError(RollbackRemovalBox(path, reason, texts.boxSentence), texts.caption);
+        ConsoleLine(texts.scheduling);
+        if (!DeleteAtRestart(path)) ConsoleLine(texts.schedulingFailed);
     } catch (...) {
         // Rollback goes on with the next action whatever happens here.
     }
+}
+
+void RollbackDeleteFile(const std::string& path) noexcept {
+    static const RollbackRemovalTexts texts = {
+        "Rollback: removing previously created ", "File deletion failed: ",
+        "The file will be scheduled for deletion on reboot.", "File Deletion Failed",
+        "Scheduling file deletion on reboot", "Scheduling file deletion failed"};
+    RollbackRemove(path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
 }
 
 bool TargetExists(const std::string& path) {
