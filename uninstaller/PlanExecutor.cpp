@@ -66,6 +66,11 @@ std::string JoinNames(const std::vector<std::string>& names) {
 PlanExecutor::PlanExecutor(const UninstallPlan& plan, const std::string& installDir, Places places)
     : m_plan(plan), m_installDir(installDir), m_places(std::move(places)) {}
 
+void PlanExecutor::MoveAsideWhenBusy(const std::string& file, const std::string& aside) {
+    m_busyFile = file;
+    m_aside = aside;
+}
+
 PlanExecutor::Outcome PlanExecutor::Run() {
     // The short form can only be had while the folder exists.
     std::vector<std::string> folderForms;
@@ -131,8 +136,20 @@ void PlanExecutor::RemoveFile(const std::string& path) {
             err = GetLastError();
         }
     }
+    if (!m_aside.empty() && EqualsIgnoringCase(path, m_busyFile) && MoveAside(path)) return;
     Note("Removing file " + path + " failed: " + WinErrorText(err));
     Schedule(path, "File");
+}
+
+bool PlanExecutor::MoveAside(const std::string& path) {
+    // Without a copy allowed the move fails across volumes instead of copying the file.
+    using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto moveFileEx = kernel ? reinterpret_cast<MoveFileExFn>(GetProcAddress(kernel, "MoveFileExA")) : nullptr;
+    if (!moveFileEx) return false;
+    DeleteFileA(m_aside.c_str());   // a leftover of an earlier copy under the same name
+    m_movedAside = moveFileEx(path.c_str(), m_aside.c_str(), 0) != FALSE;
+    return m_movedAside;
 }
 
 void PlanExecutor::RemoveFolder(const std::string& path) {

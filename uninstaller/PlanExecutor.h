@@ -33,10 +33,17 @@ public:
     };
 
     PlanExecutor(const UninstallPlan& plan, const std::string& installDir, Places places);
+    // A running program's file cannot be deleted, but it can be renamed within its
+    // volume: when file cannot be deleted it is moved to aside instead, so its folder can
+    // go now. Whoever runs the plan deletes aside once that program has ended.
+    void MoveAsideWhenBusy(const std::string& file, const std::string& aside);
     Outcome Run();
+    // True when the file was moved to aside.
+    bool MovedAside() const { return m_movedAside; }
 
 private:
     void RemoveFile(const std::string& path);
+    bool MoveAside(const std::string& path);
     void RemoveFolder(const std::string& path);
     void RemoveRegistryKey(const std::string& key);
     bool SharedAssociationStillOurs(const std::string& key, const UninstallPlan::SharedAssociation& shared);
@@ -56,4 +63,7 @@ private:
     std::vector<std::string> m_scheduled;
     std::vector<std::string> m_folderQueue;
     std::size_t m_folderIndex = 0;
+    std::string m_busyFile;
+    std::string m_aside;
+    bool m_movedAside = false;
 };

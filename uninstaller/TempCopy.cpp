@@ -28,8 +28,8 @@ std::string CandidateName(int attempt) {
 
 }  // namespace
 
-bool TempCopy::Start(const UninstallerCommand& command, bool originalExitsAtOnce, KernelHandle& process,
-                     std::string& failure) {
+bool TempCopy::Start(const UninstallerCommand& command, const UninstallerCommand::Answer* answer,
+                     KernelHandle& process, std::string& failure) {
     char own[MAX_PATH + 1];
     const DWORD ownLength = GetModuleFileNameA(nullptr, own, sizeof own);
     if (ownLength == 0 || ownLength >= sizeof own) {
@@ -56,18 +56,15 @@ bool TempCopy::Start(const UninstallerCommand& command, bool originalExitsAtOnce
         ConsoleLine("Scheduling the temporary copy " + copy + " for removal at the next restart failed: " +
                     WinErrorText(GetLastError()));
 
-    KernelHandle self;
-    if (originalExitsAtOnce) {
-        HANDLE h = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &h, SYNCHRONIZE, TRUE,
-                             0)) {
-            failure = Failure("DuplicateHandle()");
-            return false;
-        }
-        self.Reset(h);
+    HANDLE h = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &h, SYNCHRONIZE, TRUE, 0)) {
+        failure = Failure("DuplicateHandle()");
+        DeleteFileA(copy.c_str());
+        return false;
     }
+    KernelHandle self(h);
     const std::uint32_t selfValue = static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(self.Get()));
-    std::string commandLine = WideToAnsi(command.TempCopyCommandLine(AnsiToWide(copy), selfValue));
+    std::string commandLine = WideToAnsi(command.TempCopyCommandLine(AnsiToWide(copy), selfValue, answer));
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

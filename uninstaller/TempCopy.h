@@ -10,10 +10,12 @@
 
 class TempCopy {
 public:
-    // originalExitsAtOnce: this process exits right after the start, and the copy waits
-    // for that before it removes anything (it gets an inheritable handle to this
-    // process); otherwise this process waits for the copy. On failure returns false with
-    // the reason ("CopyFileA() failed: ...") and leaves nothing running.
-    static bool Start(const UninstallerCommand& command, bool originalExitsAtOnce, KernelHandle& process,
-                      std::string& failure);
+    // The copy gets an inheritable handle to this process. Without answer this process
+    // exits right after the start, and the copy waits for that before it removes
+    // anything; with answer this process waits for the copy's answer, and the copy waits
+    // for this process to end only to delete the file it moved out of the way. On
+    // failure returns false with the reason ("CopyFileA() failed: ...") and leaves
+    // nothing running.
+    static bool Start(const UninstallerCommand& command, const UninstallerCommand::Answer* answer,
+                      KernelHandle& process, std::string& failure);
 };

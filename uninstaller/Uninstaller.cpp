@@ -1,12 +1,17 @@
 #include "uninstaller/Uninstaller.h"
 
+#include "NoCrtLib/AnsiCodec.h"
 #include "NoCrtLib/Console.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "platform/DeferredDeletion.h"
+#include "platform/DllSearchPath.h"
 #include "platform/StructuredException.h"
 #include "platform/VersionTriple.h"
 #include "platform/WindowsVersionInfo.h"
-#include "ui/Prompt.h"
-#include "uninstaller/HandshakeReply.h"
 #include "platform/Handles.h"
+#include "ui/Prompt.h"
+#include "uninstaller/CopyAnswer.h"
+#include "uninstaller/HandshakeReply.h"
 #include "uninstaller/TempCopy.h"
 #include "uninstaller/UninstallPlan.h"
 #include "uninstaller/UninstallerCommand.h"
@@ -21,29 +26,37 @@
 namespace {
 
 // How long a copy waits for its original to exit before it starts anyway (the files it
-// cannot remove then go at the next restart).
+// cannot remove then go at the next restart), or, after answering a waiting original,
+// before it gives up deleting the original's moved file at once.
 const DWORD OriginalExitWait = 30000;
 
 std::string Items(unsigned count) { return std::to_string(count) + (count == 1 ? " item" : " items"); }
 
-// The copy answers the installer on every way out, failures included.
+// The copy answers (the installer, or its waiting original) on every way out, failures
+// included.
 class ReplyOnExit {
 public:
     explicit ReplyOnExit(HandshakeReply* reply) : m_reply(reply) {}
     ReplyOnExit(const ReplyOnExit&) = delete;
     ReplyOnExit& operator=(const ReplyOnExit&) = delete;
-    ~ReplyOnExit() {
+    ~ReplyOnExit() { Send(UninstallFailed); }
+    void Send(int result) {
         if (!m_reply) return;
-        if (!m_reply->Write(static_cast<std::uint32_t>(m_result)))
+        if (!m_reply->Write(static_cast<std::uint32_t>(result)))
             ConsoleLine("Handing the result back failed: the shared block cannot be written");
         m_reply->Signal();
+        m_reply = nullptr;
     }
-    void SetResult(int result) { m_result = result; }
 
 private:
     HandshakeReply* m_reply;
-    int m_result = UninstallFailed;
 };
+
+std::string OwnFile() {
+    char own[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, own, sizeof own);
+    return n > 0 && n < sizeof own ? std::string(own, n) : std::string();
+}
 
 class Run {
 public:
@@ -72,13 +85,30 @@ public:
                 return UninstallFailed;
             }
             int handedOn = 0;
-            if (RunsFromInside(*plan) && HandOn(handedOn)) return handedOn;
+            const std::string ownItem = OwnItem(*plan);
+            if (!ownItem.empty() && HandOn(ownItem, handedOn)) return handedOn;
         }
 
         ConsoleLine("Uninstalling " + m_name);
         PlanExecutor executor(*plan, registration->InstallDir(), m_settings.places);
+        const std::string own = OwnFile();
+        if (m_command.OriginalWaits() && !own.empty()) executor.MoveAsideWhenBusy(m_command.OriginalFile(), own + ".old");
         const PlanExecutor::Outcome outcome = executor.Run();
+        if (executor.MovedAside()) m_movedAside = own + ".old";
         return Finish(outcome);
+    }
+
+    // The original's file, moved out of the installation folder while the original
+    // waited; it can go once the original has ended.
+    void RemoveMovedOriginal(HANDLE original) {
+        if (m_movedAside.empty()) return;
+        WaitForSingleObject(original, OriginalExitWait);
+        if (DeleteFileA(m_movedAside.c_str())) return;
+        if (DeleteAtRestart(m_movedAside))
+            ConsoleLine("File " + m_movedAside + " will be removed at the next restart");
+        else
+            ConsoleLine("Scheduling " + m_movedAside + " for removal at the next restart failed: " +
+                        WinErrorText(GetLastError()));
     }
 
     void Report(const std::string& text, unsigned style) {
@@ -100,39 +130,41 @@ private:
         return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
     }
 
+    // The plan's item for this program's own file when the plan removes it, else empty.
     // Started by a short path, the module's name is in its short form; the items have the
     // long one.
-    static bool RunsFromInside(const UninstallPlan& plan) {
-        char own[MAX_PATH + 1];
-        const DWORD n = GetModuleFileNameA(nullptr, own, sizeof own);
-        if (n == 0 || n >= sizeof own) return false;
-        if (plan.Removes(own)) return true;
+    static std::string OwnItem(const UninstallPlan& plan) {
+        const std::string own = OwnFile();
+        if (own.empty()) return std::string();
         const std::string ownShort = ShortPath(own);
-        if (ownShort.empty()) return false;
         for (const std::string& file : plan.Files())
-            if (EqualsIgnoringCase(ShortPath(file), ownShort)) return true;
-        return false;
+            if (EqualsIgnoringCase(file, own) || (!ownShort.empty() && EqualsIgnoringCase(ShortPath(file), ownShort)))
+                return file;
+        // Inside a folder the plan removes, but not one of its files.
+        return plan.Removes(own) ? own : std::string();
     }
 
     // True when a temporary copy took the work over; result is then this process's exit
-    // code: 1 with the installer's handshake, else the copy's own exit code.
-    bool HandOn(int& result) {
+    // code: 1 with the installer's handshake, else the answer of the copy, which has
+    // done everything, this program's own file included, by the time it answers.
+    bool HandOn(const std::string& ownItem, int& result) {
         const bool exitAtOnce = m_reply && m_reply->Usable(UninstallFailed);
         KernelHandle process;
         std::string failure;
-        if (!TempCopy::Start(m_command, exitAtOnce, process, failure)) {
+        std::unique_ptr<CopyAnswer> answer;
+        UninstallerCommand::Answer given{0, 0, AnsiToWide(ownItem)};
+        if (!exitAtOnce) {
+            answer = std::make_unique<CopyAnswer>(failure);
+            given.resultHandle = answer->ResultHandle();
+            given.doneHandle = answer->DoneHandle();
+        }
+        if (!failure.empty() || !TempCopy::Start(m_command, exitAtOnce ? nullptr : &given, process, failure)) {
             ConsoleLine("Starting a temporary copy of the uninstaller failed: " + failure);
             ConsoleLine("The uninstaller goes on by itself; its own file goes at the next restart");
             return false;
         }
-        if (exitAtOnce) {
-            result = UninstallHandedOn;
-            return true;
-        }
-        DWORD code = UninstallFailed;
-        if (WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &code))
-            code = UninstallFailed;
-        result = static_cast<int>(code);
+        result = exitAtOnce ? static_cast<int>(UninstallHandedOn)
+                            : static_cast<int>(answer->Wait(process.Get(), UninstallFailed));
         return true;
     }
 
@@ -162,6 +194,7 @@ private:
     const UninstallerSettings& m_settings;
     HandshakeReply* m_reply;
     std::string m_name;
+    std::string m_movedAside;
 };
 
 }  // namespace
@@ -178,14 +211,18 @@ int RunUninstaller(const std::u16string& commandLine, const UninstallerSettings&
 
     std::unique_ptr<HandshakeReply> reply;
     if (command->HasHandshake()) reply = std::make_unique<HandshakeReply>(command->ResultHandle(), command->DoneHandle());
-    // A copy answers through the block only when its original exited at once (and said so
-    // with its process handle); an original that waits takes the copy's exit code.
-    ReplyOnExit answer(command->IsTempCopy() && command->OriginalProcess() != 0 ? reply.get() : nullptr);
+    // A copy answers its waiting original through the original's own block, or the
+    // installer through its block when the original exited at once.
+    std::unique_ptr<HandshakeReply> originalReply;
+    if (command->OriginalWaits())
+        originalReply = std::make_unique<HandshakeReply>(command->CopyResultHandle(), command->CopyDoneHandle());
+    const bool originalExited = command->IsTempCopy() && command->OriginalProcess() != 0 && !command->OriginalWaits();
+    ReplyOnExit answer(command->OriginalWaits() ? originalReply.get() : originalExited ? reply.get() : nullptr);
 
-    if (command->IsTempCopy() && command->OriginalProcess() != 0) {
-        KernelHandle original(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(command->OriginalProcess())));
-        WaitForSingleObject(original.Get(), OriginalExitWait);
-    }
+    KernelHandle original;
+    if (command->IsTempCopy() && command->OriginalProcess() != 0)
+        original.Reset(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(command->OriginalProcess())));
+    if (originalExited) WaitForSingleObject(original.Get(), OriginalExitWait);
 
     Run run(*command, settings, reply.get());
     int result = UninstallFailed;
@@ -196,11 +233,14 @@ int RunUninstaller(const std::u16string& commandLine, const UninstallerSettings&
     } catch (...) {
         run.Report("Uninstallation failed: unrecognized exception", Prompt::ErrorStyle);
     }
-    answer.SetResult(result);
+    answer.Send(result);
+    if (original) run.RemoveMovedOriginal(original.Get());
     return result;
 }
 
 int RunUninstallerProcess() {
+    // Run elevated, the copy from the temporary folder: no library by name from there.
+    RestrictDllSearchPath();
     InstallExceptionTranslators();
     UninstallerSettings settings;
     settings.places.ntFamily = ProcessVersionInfo().WindowsVersion().a != PlatformWin9x;

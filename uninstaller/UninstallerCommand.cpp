@@ -38,6 +38,13 @@ UninstallerCommand::UninstallerCommand(const std::u16string& commandLine) : m_te
         if (!ParseHandleValue(copyMarker, m_originalProcess))
             Fail("Invalid handle value in '-tempCopy=" + WideToAnsi(copyMarker) + "'.");
     }
+    bool hasCopyResult = false;
+    bool hasCopyDone = false;
+    ReadHandle(cmd, u"copyResult", hasCopyResult, m_copyResultHandle);
+    ReadHandle(cmd, u"copyDone", hasCopyDone, m_copyDoneHandle);
+    std::u16string originalFile;
+    const bool hasOriginalFile = cmd.Value(u"originalFile", true, originalFile) && !originalFile.empty();
+    m_originalFile = WideToAnsi(originalFile);
 
     // Every word and option that was not understood, in the command-line parser's texts.
     std::string errors;
@@ -56,16 +63,25 @@ UninstallerCommand::UninstallerCommand(const std::u16string& commandLine) : m_te
     }
     if (positionals.size() < 2) add("Missing the name of the uninstall key.");
     if (hasResult != hasDone) add("'-result=' and '-done=' must be given together.");
+    const bool copyAnswer = hasCopyResult || hasCopyDone || hasOriginalFile;
+    if (copyAnswer && !(hasCopyResult && hasCopyDone && hasOriginalFile && m_tempCopy))
+        add("'-copyResult=', '-copyDone=', '-originalFile=' and '-tempCopy=' must be given together.");
     if (!errors.empty()) Fail(errors);
+    m_originalWaits = copyAnswer;
 
     m_keyName = WideToAnsi(args[positionals[1]].text);
     m_handshake = hasResult && hasDone;
 }
 
-std::u16string UninstallerCommand::TempCopyCommandLine(const std::u16string& copyPath,
-                                                       std::uint32_t originalProcess) const {
-    return u"\"" + copyPath + u"\"" + m_text.substr(m_argumentsBegin) + u" -tempCopy=" +
-           FormatHandleValue(originalProcess);
+std::u16string UninstallerCommand::TempCopyCommandLine(const std::u16string& copyPath, std::uint32_t originalProcess,
+                                                       const Answer* answer) const {
+    std::u16string line = u"\"" + copyPath + u"\"" + m_text.substr(m_argumentsBegin) + u" -tempCopy=" +
+                          FormatHandleValue(originalProcess);
+    // Paths hold no double quotes and never end in a backslash, so quoting is enough.
+    if (answer)
+        line += u" -copyResult=" + FormatHandleValue(answer->resultHandle) + u" -copyDone=" +
+                FormatHandleValue(answer->doneHandle) + u" \"-originalFile=" + answer->originalFile + u"\"";
+    return line;
 }
 
 bool UninstallerCommand::ParseHandleValue(const std::u16string& text, std::uint32_t& value) {
