@@ -1,7 +1,9 @@
 #pragma once
 // The uninstaller's whole run, from its command line to its exit code:
 //   0   removed (what goes at the next restart included)
-//   1   handed on to a temporary copy, which answers through the "-result=" block
+//   1   handed on to a temporary copy, which answers through the "-result=" block (only
+//       with the installer's handshake; without it, an uninstaller started from the
+//       installation folder exits with its copy's answer, given once everything is gone)
 //   12  the uninstallation information could not be loaded (also: a bad command line)
 //   13  something could not be removed or scheduled (also: the user said No)
 #include "uninstaller/PlanExecutor.h"

@@ -70,6 +70,10 @@ TEST(UninstallerCommand, RejectsCommandLinesItDoesNotUnderstand) {
         {u"uninst.exe Quarnelix -result=123456789 -done=80", "Invalid handle value in '-result=123456789'."},
         {u"uninst.exe Quarnelix -result=-7c -done=80", "Invalid handle value in '-result=-7c'."},
         {u"uninst.exe Quarnelix -tempCopy=xyz", "Invalid handle value in '-tempCopy=xyz'."},
+        {u"uninst.exe Quarnelix -tempCopy=1 -copyResult=7c -copyDone=80",
+         "'-copyResult=', '-copyDone=', '-originalFile=' and '-tempCopy=' must be given together."},
+        {u"uninst.exe Quarnelix -copyResult=7c -copyDone=80 -originalFile=C:\\u.exe",
+         "'-copyResult=', '-copyDone=', '-originalFile=' and '-tempCopy=' must be given together."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToAnsi(c.line));
@@ -107,6 +111,23 @@ TEST(UninstallerCommand, CopyCommandLineRepeatsTheArgumentsExactlyAndAddsTheMark
         EXPECT_TRUE(copy.IsTempCopy());
         EXPECT_EQ(copy.OriginalProcess(), 0x1a4u);
     }
+}
+
+TEST(UninstallerCommand, CopyOfAWaitingOriginalGetsTheAnswerHandlesAndTheOriginalsFile) {
+    const UninstallerCommand cmd(u"\"C:\\Program Files\\Q\\uninst.exe\" Quarnelix");
+    const UninstallerCommand::Answer answer{0x7c, 0x80, u"C:\\Program Files\\Q\\uninst.exe"};
+    const std::u16string line = cmd.TempCopyCommandLine(u"C:\\TEMP\\qx.exe", 0x1a4, &answer);
+    EXPECT_EQ(WideToAnsi(line), "\"C:\\TEMP\\qx.exe\" Quarnelix -tempCopy=1a4 -copyResult=7c -copyDone=80 "
+                                "\"-originalFile=C:\\Program Files\\Q\\uninst.exe\"");
+    const UninstallerCommand copy(line);
+    EXPECT_TRUE(copy.IsTempCopy());
+    EXPECT_TRUE(copy.OriginalWaits());
+    EXPECT_FALSE(copy.HasHandshake());
+    EXPECT_EQ(copy.OriginalProcess(), 0x1a4u);
+    EXPECT_EQ(copy.CopyResultHandle(), 0x7cu);
+    EXPECT_EQ(copy.CopyDoneHandle(), 0x80u);
+    EXPECT_EQ(copy.OriginalFile(), "C:\\Program Files\\Q\\uninst.exe");
+    EXPECT_FALSE(UninstallerCommand(u"u.exe Quarnelix -tempCopy=1a4").OriginalWaits());
 }
 
 TEST(UninstallerCommand, HandleValuesRoundTripInTheInstallersForm) {
