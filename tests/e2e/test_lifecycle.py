@@ -11,7 +11,7 @@ import shutil
 import subprocess
 import time
 
-from harness import HELPERS, diff_files
+from harness import HELPERS, diff_files, unix_to_wine
 from installation import (MACHINE_ENV, SESSION_MANAGER, UNINSTALL_KEY, UNINSTALL_ROOT, USER_ENV, WATCHED_KEYS,
                           InstallationTest, Layout, embedded_uninstaller)
 
@@ -25,6 +25,7 @@ STARTED = re.compile(r'trace:process:CreateProcessInternalW app (?:\(null\)|L"(?
                      r'cmdline L"((?:[^"\\]|\\.)*)"')
 HANDSHAKE = r" -unat -result=[1-9a-f][0-9a-f]* -done=[1-9a-f][0-9a-f]*"
 FAKE = os.path.join(HELPERS, "fakeuninst.exe")
+LOCKFILE = os.path.join(HELPERS, "lockfile.exe")
 
 
 def header(version):
@@ -125,22 +126,11 @@ class Lifecycle(InstallationTest):
         self.assertOneInstallation(layout, before, residue)
 
         # 4. The installed uninstaller, from the installation folder, without questions:
-        # it waits for its copy, which cannot remove the running uninst.exe nor the folders
-        # that hold it; those three go at the restart.
+        # it waits for its copy's answer; the copy has moved the running uninst.exe out of
+        # the folder, so nothing is left but the copies, which go at the restart.
         r = w.run(FOLDER + "\\uninst.exe", "Quarnelix", "-unat")
-        output = r.stdout.decode("latin-1").splitlines()
-        self.assertEqual((r.code, r.stderr), (0, b""), r)
-        self.assertEqual(output[0], "Uninstalling " + PRODUCT, r)
-        self.assertEqual(output[-1], PRODUCT + " has been removed; 3 items will be removed at the next restart", r)
-        at_restart = [FOLDER + "\\uninst.exe", FOLDER, "C:\\Apps"]
-        self.assertEqual([line for line in output[:-1] if line.endswith("will be removed at the next restart")],
-                         ["File %s will be removed at the next restart" % at_restart[0]]
-                         + ["Folder %s will be removed at the next restart" % path for path in at_restart[1:]])
-        after = self.snapshot()
-        copies = [path for path in diff_files(before[0].files, after[0].files)[0]
-                  if path.startswith(temp + "\\QxUninst") and path != copy]
-        self.assertLessEqual(len(copies), 1, copies)   # the copy's name may repeat a process id
-        residue += copies + at_restart
+        self.assertOutput(r, 0, removal_lines(layout))
+        after = self.snapshot_after_uninstall(before, residue)
         self.assertNothingBut(before, after, residue)
 
         # 5. The restart carries the scheduled deletions out; nothing is left.
@@ -150,6 +140,50 @@ class Lifecycle(InstallationTest):
         for key in WATCHED_KEYS:
             self.assertEqual(after[0].keys[key], before[0].keys[key], "registry below " + key + " after the restart")
         self.assertEqual(after[1], before[1], "keys under the classes root after the restart")
+
+    def test_install_uninstall_then_force_install_over_what_is_still_pending(self):
+        w = self.wine
+        # One session until the restart at the end, however long the steps take.
+        subprocess.run(["wineserver", "-p"], env=w.env, check=True)
+        layout = Layout(FOLDER, w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        before = self.snapshot()
+        install = ("-installDir=" + FOLDER, "-acceptEULA")
+
+        # A round trip leaves nothing but the uninstaller's copy, due at the restart.
+        self.assertOutput(w.install(*install), 0, layout.success_lines())
+        r = w.run(layout.uninstaller, "Quarnelix", "-unat")
+        self.assertOutput(r, 0, removal_lines(layout))
+        residue = []
+        self.assertNothingBut(before, self.snapshot_after_uninstall(before, residue), residue)
+
+        # Again with the main program locked: it and the folders holding it are due at the
+        # restart, and "-force" installs over them before that.
+        self.assertOutput(w.install(*install), 0, layout.success_lines())
+        marker = os.path.join(w.work, "locked")
+        lock = w.start(LOCKFILE, layout.main_program, unix_to_wine(marker), "60")
+        try:
+            deadline = time.monotonic() + 60
+            while not os.path.exists(marker) and time.monotonic() < deadline:
+                time.sleep(0.2)
+            r = w.run(layout.uninstaller, "Quarnelix", "-unat")
+        finally:
+            lock.kill()
+            lock.wait()
+            for f in lock.outfiles:
+                f.close()
+        self.assertEqual(r.stdout.decode("latin-1").splitlines()[-1],
+                         PRODUCT + " has been removed; 3 items will be removed at the next restart", r)
+        after = self.snapshot_after_uninstall(before, residue)
+        self.assertScheduledExactly(after, residue + [layout.main_program, FOLDER, "C:\\Apps"])
+        r = w.install(*install, "-force")
+        self.assertEqual(r.code, 0, r)
+        installed = self.snapshot()
+        # The restart removes the copies and nothing of the new installation.
+        self.restart()
+        after = self.snapshot()
+        self.assertEqual(pending_pairs(after[0].keys), [])
+        self.assertEqual(diff_files(installed[0].files, after[0].files), ([], sorted(residue), []))
 
     # ---- runs -----------------------------------------------------------------------------
     def traced_install(self):
@@ -171,6 +205,20 @@ class Lifecycle(InstallationTest):
         subprocess.run(["wineserver", "-k"], env=self.wine.env, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.wine.env, stderr=subprocess.DEVNULL)
         self.wine.reg("query", "HKLM\\SOFTWARE")
+
+    def snapshot_after_uninstall(self, before, residue):
+        """The machine once the uninstaller's copy has ended (it deletes the original's
+        moved-away file right after the original exits); residue gains the new copy."""
+        temp = self.wine.wine_path(self.wine.temp_folder())
+        deadline = time.monotonic() + 60
+        while any(name.endswith(".old") for name in os.listdir(temp)) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        after = self.snapshot()
+        copies = [path for path in diff_files(before[0].files, after[0].files)[0]
+                  if re.search(r"\\QxUninst[0-9a-f]+\.exe$", path) and path not in residue]
+        self.assertLessEqual(len(copies), 1, copies)   # the copy's name may repeat a process id
+        residue += copies
+        return after
 
     # ---- the machine ----------------------------------------------------------------------
     def assertScheduledExactly(self, after, residue):
