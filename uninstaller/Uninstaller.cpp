@@ -92,7 +92,9 @@ public:
         ConsoleLine("Uninstalling " + m_name);
         PlanExecutor executor(*plan, registration->InstallDir(), m_settings.places);
         const std::string own = OwnFile();
-        if (m_command.OriginalWaits() && !own.empty()) executor.MoveAsideWhenBusy(m_command.OriginalFile(), own + ".old");
+        // Beside the copy: on the temporary folder's volume, under a name of this process.
+        if (m_command.OriginalWaits() && !own.empty())
+            executor.MoveAsideWhenBusy(m_command.OriginalFile(), own + ".old");
         const PlanExecutor::Outcome outcome = executor.Run();
         if (executor.MovedAside()) m_movedAside = own + ".old";
         return Finish(outcome);

@@ -162,16 +162,12 @@ class Lifecycle(InstallationTest):
         self.assertOutput(w.install(*install), 0, layout.success_lines())
         marker = os.path.join(w.work, "locked")
         lock = w.start(LOCKFILE, layout.main_program, unix_to_wine(marker), "60")
-        try:
-            deadline = time.monotonic() + 60
-            while not os.path.exists(marker) and time.monotonic() < deadline:
-                time.sleep(0.2)
-            r = w.run(layout.uninstaller, "Quarnelix", "-unat")
-        finally:
-            lock.kill()
-            lock.wait()
-            for f in lock.outfiles:
-                f.close()
+        deadline = time.monotonic() + 60
+        while not os.path.exists(marker) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        r = w.run(layout.uninstaller, "Quarnelix", "-unat")
+        lock.kill()   # the prefix's end stops it too, should anything above fail
+        lock.wait()
         self.assertEqual(r.stdout.decode("latin-1").splitlines()[-1],
                          PRODUCT + " has been removed; 3 items will be removed at the next restart", r)
         after = self.snapshot_after_uninstall(before, residue)
