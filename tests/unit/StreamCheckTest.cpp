@@ -1,0 +1,55 @@
+#include "installer/StreamCheck.h"
+
+#include "NoCrtLib/InstallError.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string VerifyText(const std::vector<unsigned char>& bytes, std::uint32_t size, std::uint32_t crc) {
+    try {
+        VerifyStream("package stream", MemorySource(bytes.data(), bytes.size()), size, crc);
+    } catch (const InstallError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(StreamCheck, NamesTheDamagedStream) {
+    const std::vector<unsigned char> bytes = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(VerifyText(bytes, 9, 0xCBF43926), "");   // the CRC-32 check value
+    EXPECT_EQ(VerifyText(bytes, 9, 0xCBF43927),
+              "The installer's package stream is damaged: CRC-32 cbf43926 instead of cbf43927");
+    EXPECT_EQ(VerifyText(bytes, 10, 0xCBF43926), "The installer's package stream is damaged: 9 bytes instead of 10");
+}
+
+TEST(StreamCheck, DigestsPiecesAsOneStream) {
+    const unsigned char text[] = "123456789";
+    int calls = 0;
+    const StreamDigest digest = DigestStream([&](const unsigned char*& piece, std::size_t& size) {
+        if (calls == 3) return false;
+        piece = text + 3 * calls++;
+        size = 3;
+        return true;
+    });
+    EXPECT_EQ(digest.size, 9u);
+    EXPECT_EQ(digest.crc, 0xCBF43926u);
+}
+
+TEST(StreamCheck, ReadsTheRecordAndTheUnpackedSize) {
+    std::vector<unsigned char> record(StreamFactsSize);
+    for (std::size_t i = 0; i < record.size(); ++i) record[i] = static_cast<unsigned char>(i + 1);
+    const StreamFacts facts = ParseStreamFacts(record.data(), record.size());
+    EXPECT_EQ(facts.packageSize, 0x04030201u);
+    EXPECT_EQ(facts.longestName, 0x18171615u);
+    EXPECT_THROW(ParseStreamFacts(record.data(), record.size() - 1), InstallError);
+
+    const unsigned char header[13] = {0x5D, 0, 0, 0, 2, 0x10, 0x20, 0, 0, 1, 0, 0, 0};
+    EXPECT_EQ(LzmaUnpackedSize(header, 13), 0x100002010ull);
+    EXPECT_THROW(LzmaUnpackedSize(header, 12), InstallError);
+}
+
+}  // namespace
