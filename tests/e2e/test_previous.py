@@ -90,6 +90,27 @@ class PreviousInstallationTest(PrefixTest):
         self.assertNotIn(b"(use /Force flag to override uninstallation", result.stdout, result)
 
 
+class OneRunAtATime(PreviousInstallationTest):
+    def test_a_second_run_is_refused_while_the_first_one_waits_for_the_uninstaller(self):
+        # The first run holds its mutex while the earlier uninstaller (which it started
+        # and which does not inherit the mutex) answers only after a while.
+        self.register("4.26", self.fake_command("--handoff=0 --delay=15000"))
+        first = self.wine.start(INSTALLER, "-installDir=C:\\Q1", "-acceptEULA")
+        log = self.wine.wine_path(OLD_LOG)
+        for _ in range(600):
+            if os.path.exists(log) or first.poll() is not None:
+                break
+            time.sleep(0.1)
+        self.assertTrue(os.path.exists(log), "the first run never started the uninstaller")
+        second = self.wine.install("-installDir=C:\\Q2", "-acceptEULA")
+        self.assertEqual((second.code, second.stdout), (150, crlf(*["Installation error: Another Quarnelix "
+                                                                     "installer is running on this machine"] * 2)))
+        self.assertEqual(first.wait(timeout=300), 0)
+        for stream in first.outfiles:
+            stream.close()
+        self.assertFalse(os.path.exists(self.wine.wine_path("C:\\Q2")))
+
+
 class NothingToRemove(PreviousInstallationTest):
     def test_no_registration_or_an_empty_value_prints_and_runs_nothing(self):
         cases = [(None, None), ("", self.fake_command("--exit=13")), ("4.26", ""),
