@@ -187,4 +187,8 @@ class FailedUpgrade(InstallationTest):
         error = r"Installation error: Not enough free disk space for 'D:\\Q': \d+ KB needed, \d+ KB available\r\n"
         self.assertRefused(lambda: self.wine.install("-installDir=D:\\Q", "-acceptEULA"), 150, error * 2)
         self.assertEqual(os.listdir(small), [])
+        # With -force the shortfall is one warning and the run goes on.
+        forced = self.wine.install("-installDir=D:\\Q", "-acceptEULA", "-force")
+        self.assertRegex(forced.stdout.decode("latin-1"), r"^Warning: Not enough free disk space for 'D:\\Q': "
+                                                          r".*\r\nUninstalling the existing Quarnelix 4.26")
 
