@@ -78,7 +78,7 @@ void InstallProduct(const RunFlags& flags) {
     if (flags.createDesktopIcon)
         desktopShortcut = Shortcut(
             KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop"),
-                                   "Quarnelix.lnk", mainProgram, "", MainDescription(), 0);
+            "Quarnelix.lnk", mainProgram, "", MainDescription(), 0);
 
     const std::string openCommand = Q + JoinPath(dir, "Quarnelix.exe") + Q + " -profile=" + Q + "%1" + Q;
     FileAssocAction profileAssociation("Arvendo.Quarnelix." + Version() + ".Profile", ".qxp",

@@ -93,9 +93,6 @@ class InstallTest(InstallationTest):
             ("C:\\New\\Deeper\\bad|name", 102,
              ["Unable to create target directory 'C:\\New\\Deeper\\bad|name': The name contains the character '|', "
               "which Windows does not allow."]),
-            ("C:\\New\\con.d\\Q", 102,
-             ["Unable to create target directory 'C:\\New\\con.d\\Q': 'con.d' is a name Windows reserves for a "
-              "device."]),
             ("C:\\New;C:\\Q", 102,
              ["Unable to create target directory 'C:\\New;C:\\Q': A folder whose name contains ';' cannot be added "
               "to the search path."]),
