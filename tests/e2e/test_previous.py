@@ -305,7 +305,8 @@ class InteractiveBox(PreviousInstallationTest):
                       b"then choose Retry.\r\n", box.stdout)
         self.assertEqual(second.wait(timeout=120), 150)
         second.outfiles[0].seek(0)
-        self.assertEqual(second.outfiles[0].read(), crlf("Installation canceled by user (another installer is running)"))
+        self.assertEqual(second.outfiles[0].read(),
+                         crlf("Installation canceled by user (another installer is running)"))
         self.assertEqual(first.wait(timeout=300), 0)
 
     def test_enter_answers_no_and_ends_the_run_with_107_after_the_cancellation_line(self):

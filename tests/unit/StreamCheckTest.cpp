@@ -9,9 +9,10 @@
 
 namespace {
 
-std::string VerifyText(const std::vector<unsigned char>& bytes, std::uint32_t size, std::uint32_t crc) {
+// "" when the bytes "123456789" match size and crc, else the error's text.
+std::string VerifyText(std::uint32_t size, std::uint32_t crc) {
     try {
-        VerifyStream("package stream", MemorySource(bytes.data(), bytes.size()), size, crc);
+        VerifyStream("package stream", MemorySource(reinterpret_cast<const unsigned char*>("123456789"), 9), size, crc);
     } catch (const InstallError& e) {
         return e.what();
     }
@@ -19,11 +20,9 @@ std::string VerifyText(const std::vector<unsigned char>& bytes, std::uint32_t si
 }
 
 TEST(StreamCheck, NamesTheDamagedStream) {
-    const std::vector<unsigned char> bytes = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-    EXPECT_EQ(VerifyText(bytes, 9, 0xCBF43926), "");   // the CRC-32 check value
-    EXPECT_EQ(VerifyText(bytes, 9, 0xCBF43927),
-              "The installer's package stream is damaged: CRC-32 cbf43926 instead of cbf43927");
-    EXPECT_EQ(VerifyText(bytes, 10, 0xCBF43926), "The installer's package stream is damaged: 9 bytes instead of 10");
+    EXPECT_EQ(VerifyText(9, 0xCBF43926), "");   // the CRC-32 check value
+    EXPECT_EQ(VerifyText(9, 0xCBF43927), "The installer's package stream is damaged: CRC-32 cbf43926 instead of cbf43927");
+    EXPECT_EQ(VerifyText(10, 0xCBF43926), "The installer's package stream is damaged: 9 bytes instead of 10");
 }
 
 TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
