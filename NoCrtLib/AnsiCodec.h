@@ -6,5 +6,8 @@
 
 std::u16string AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::u16string& text);
+// False when some character has no exact ANSI form (no best-fit look-alikes, no
+// default character); out then holds the lossy conversion.
+bool WideToAnsiExact(const std::u16string& text, std::string& out);
 // ANSI text re-encoded for the console (GetConsoleCP), for console lines.
 std::string AnsiToConsole(const std::string& text);

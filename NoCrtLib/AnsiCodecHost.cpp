@@ -15,4 +15,11 @@ std::string WideToAnsi(const std::u16string& text) {
     return out;
 }
 
+bool WideToAnsiExact(const std::u16string& text, std::string& out) {
+    out = WideToAnsi(text);
+    for (char16_t c : text)
+        if (c >= 0x100) return false;
+    return true;
+}
+
 std::string AnsiToConsole(const std::string& text) { return text; }

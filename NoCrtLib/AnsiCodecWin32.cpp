@@ -24,6 +24,25 @@ std::string ToNarrow(UINT cp, const std::u16string& text) {
 std::u16string AnsiToWide(const std::string& text) { return ToWide(CP_ACP, text); }
 std::string WideToAnsi(const std::u16string& text) { return ToNarrow(CP_ACP, text); }
 
+bool WideToAnsiExact(const std::u16string& text, std::string& out) {
+    out = WideToAnsi(text);
+    if (text.empty()) return true;
+    // UTF-8 as the ANSI code page takes neither flag but represents everything.
+    if (GetACP() == CP_UTF8) return true;
+    auto w = reinterpret_cast<const wchar_t*>(text.data());
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return false;
+    std::string exact(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, static_cast<int>(text.size()), &exact[0], n, nullptr,
+                        &usedDefault);
+    // Systems that ignore the flag still give themselves away on the way back.
+    if (usedDefault || AnsiToWide(exact) != text) return false;
+    out = exact;
+    return true;
+}
+
 std::string AnsiToConsole(const std::string& text) {
     UINT cp = GetConsoleCP();
     // Without a console (output redirected, no console attached) there is nothing to convert for.

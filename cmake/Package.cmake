@@ -7,6 +7,7 @@ include(ExternalProject)
 
 set(QX_PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
 set(QX_PACKAGE_FILE ${QX_PACKAGE_DIR}/quarnelix.pkg)   # the name resources/package.rc uses
+set(QX_PACKAGE_LONGEST_NAME ${QX_PACKAGE_DIR}/longest-name.txt)   # for resource 150
 set(qx_host_tools_dir ${CMAKE_BINARY_DIR}/host-tools)
 set(QX_MKPACKAGE ${qx_host_tools_dir}/mkpackage)
 
@@ -57,9 +58,9 @@ function(qx_package manifest image)
     # Changes when the selection does, so that pointing the same build at other files
     # repacks even when those files are older than the package.
     file(CONFIGURE OUTPUT ${QX_PACKAGE_DIR}/selection.txt CONTENT "${manifest}\n${image}\n")
-    add_custom_command(OUTPUT ${QX_PACKAGE_FILE}
+    add_custom_command(OUTPUT ${QX_PACKAGE_FILE} ${QX_PACKAGE_LONGEST_NAME}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_DIR}
-        COMMAND ${QX_MKPACKAGE} ${manifest} ${image} ${QX_PACKAGE_FILE}
+        COMMAND ${QX_MKPACKAGE} ${manifest} ${image} ${QX_PACKAGE_FILE} ${QX_PACKAGE_LONGEST_NAME}
         DEPENDS qx_host_tools ${QX_MKPACKAGE} ${manifest} ${QX_PACKAGE_DIR}/selection.txt ${deps}
         COMMENT "Packing the product"
         VERBATIM)

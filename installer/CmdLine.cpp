@@ -92,9 +92,23 @@ void CmdLine::Unescape(const Span& span, std::u16string& out) const {
     bool pendingBackslash = false;
     bool pendingQuote = false;
     bool inQuotes = false;
+    const bool quoteRunsOnly = (m_flags & BackslashEscapes) && (m_flags & QuoteRunsOnly);
     for (std::size_t i = span.begin; i < span.end; ++i) {
         const char16_t c = m_text[i];
-        if (c == u'\\') {
+        if (c == u'\\' && quoteRunsOnly) {
+            // A run not followed by a quote stays as it is, so "\\server\share" keeps its
+            // leading pair; before a quote each pair gives one and an odd one the quote.
+            std::size_t run = 1;
+            while (i + run < span.end && m_text[i + run] == u'\\') ++run;
+            const bool beforeQuote = i + run < span.end && m_text[i + run] == u'"';
+            out.append(beforeQuote ? run / 2 : run, u'\\');
+            pendingQuote = false;
+            i += run - 1;
+            if (beforeQuote && run % 2 == 1) {
+                out.push_back(u'"');
+                ++i;
+            }
+        } else if (c == u'\\') {
             if (pendingBackslash) {
                 pendingBackslash = false;
             } else {

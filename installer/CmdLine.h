@@ -15,6 +15,8 @@ public:
         BackslashEscapes = 1,   // \" is a literal quote, \\ is one backslash
         DoubledQuotes = 2,      // "" inside a quoted part is one literal quote
         SlashPrefix = 4,        // "/" introduces an option as well as "-"
+        QuoteRunsOnly = 8,      // with BackslashEscapes: backslashes count only before a quote
+                                // (2n+" gives n and a delimiter, 2n+1+" n and a literal quote)
         CaseSensitive = 256,    // option names compared with regard to ASCII case
         WipeOnDestroy = 4096,   // stored texts are overwritten with zeros at destruction
     };

@@ -11,6 +11,29 @@
 
 #include <cstdio>
 
+std::string FolderAsTyped(const std::u16string& typed) {
+    std::string out;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        std::size_t units = 1;
+        if (typed[i] >= 0xD800 && typed[i] < 0xDC00 && i + 1 < typed.size() && typed[i + 1] >= 0xDC00 &&
+            typed[i + 1] < 0xE000)
+            units = 2;
+        std::string ansi;
+        if (WideToAnsiExact(typed.substr(i, units), ansi)) {
+            out += ansi;
+        } else {
+            const unsigned long code = units == 2
+                ? 0x10000ul + ((typed[i] - 0xD800ul) << 10) + (typed[i + 1] - 0xDC00ul)
+                : static_cast<unsigned long>(typed[i]);
+            char text[16];
+            std::snprintf(text, sizeof text, "<U+%04lX>", code);
+            out += text;
+        }
+        i += units - 1;
+    }
+    return out;
+}
+
 void ReadUnattendedOptions(CmdLine& commandLine, RunFlags& flags) {
     InstallOptions& options = Options();
     if (commandLine.HelpRequested()) throw SilentExit(ExitHelp);
@@ -20,7 +43,7 @@ void ReadUnattendedOptions(CmdLine& commandLine, RunFlags& flags) {
     std::u16string dir;
     if (!commandLine.Value(u"installDir", true, dir) || dir.empty())
         throw CmdLine::Err(AnsiToWide(std::string("Missing '-installDir'") + " parameter."));
-    options.installDir = WideToAnsi(dir);
+    if (!WideToAnsiExact(dir, options.installDir)) options.unrepresentableInstallDir = FolderAsTyped(dir);
     if (commandLine.Flag(u"installForMeOnly", true)) flags.installForAllUsers = false;
     if (commandLine.Flag(u"noDesktopIcon", true)) flags.createDesktopIcon = false;
     commandLine.CheckAllTaken(false);

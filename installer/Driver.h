@@ -28,8 +28,12 @@ int RunInstaller();
 
 // Unattended options, in their order: help (SilentExit 200), force, noRollback,
 // acceptEULA, installDir (CmdLine::Err when missing or empty), installForMeOnly,
-// noDesktopIcon, then every argument nobody took (CmdLine::Err).
+// noDesktopIcon, then every argument nobody took (CmdLine::Err). A folder the ANSI code
+// page cannot represent is kept in unrepresentableInstallDir for the checks before changes.
 void ReadUnattendedOptions(CmdLine& commandLine, RunFlags& flags);
+
+// A command-line folder for texts: characters the ANSI code page lacks as <U+XXXX>.
+std::string FolderAsTyped(const std::u16string& typed);
 
 // Unattended mode without -acceptEULA: the three standard-error lines, SilentExit 140.
 void RequireEulaAcceptance();

@@ -4,6 +4,7 @@
 #include "installer/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Installation.h"
+#include "installer/Preflight.h"
 #include "installer/PreviousInstallation.h"
 #include "installer/SystemRequirements.h"
 #include "platform/AdminCheck.h"
@@ -26,8 +27,8 @@ void Run(RunFlags& flags) {
     InstallOptions& options = Options();
     flags.installForAllUsers = IsAdministratorOr(true);
     static std::unique_ptr<CmdLine> commandLine;
-    commandLine = std::make_unique<CmdLine>(ProcessCommandLine(),
-        CmdLine::BackslashEscapes | CmdLine::DoubledQuotes | CmdLine::SlashPrefix);
+    commandLine = std::make_unique<CmdLine>(ProcessCommandLine(), CmdLine::BackslashEscapes |
+        CmdLine::QuoteRunsOnly | CmdLine::DoubledQuotes | CmdLine::SlashPrefix);
     options.commandLine = commandLine.get();
     options.interactive = !commandLine->IsUnattended();
 
@@ -35,6 +36,8 @@ void Run(RunFlags& flags) {
         options.installDir = PreviousInstallDir();
     else
         ReadUnattendedOptions(*commandLine, flags);
+    // From here one full, normalised folder is printed, installed into and recorded.
+    if (options.unrepresentableInstallDir.empty()) options.installDir = FullFolderPath(options.installDir);
 
     CheckSystemRequirements();
 
@@ -43,11 +46,18 @@ void Run(RunFlags& flags) {
         const std::string label = InstallButtonLabel(previousVersion);
         InstallChoices choices{options.acceptEULA, options.installDir, flags.installForAllUsers,
                                flags.createDesktopIcon, flags.runWhenDone, label};
+        choices.acceptFolder = [](std::string& folder) {
+            folder = FullFolderPath(folder);
+            const FolderCheck check = CheckInstallFolder(folder, LoadStreamFacts().longestName);
+            if (check.Failed()) ShowFolderCheck(check);
+            return !check.Failed();
+        };
         if (runInstallerDialog(choices) != kInstallerDialogInstall) throw SilentExit(ExitDialogClosed);
     } else {
         RequireEulaAcceptance();
     }
 
+    CheckBeforeChanges(flags);
     RemovePreviousInstallation();
 
     InstallProduct(flags);

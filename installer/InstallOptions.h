@@ -12,6 +12,9 @@ struct InstallOptions {
     bool noRollback = false;
     bool acceptEULA = false;
     std::string installDir;
+    // The folder as typed on the command line when the ANSI code page lacks some of its
+    // characters (those written as <U+XXXX>); empty otherwise.
+    std::string unrepresentableInstallDir;
     std::string mainProgramPath;
     std::string UninstallParams;
     std::string uninstallerPath;

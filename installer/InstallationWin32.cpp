@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/Console.h"
 #include "installer/InstallOptions.h"
+#include "installer/Preflight.h"
 #include "installer/Product.h"
 #include "installer/SearchPath.h"
 #include "installer/actions/FileAssocAction.h"
@@ -57,8 +58,9 @@ void InstallProduct(const RunFlags& flags) {
     packageFiles.Extract(IDR_PACKAGE, dir);
     TargetFileAction uninstaller(IDR_UNINSTALLER, "");
 
-    std::string startMenu = JoinPath(flags.installForAllUsers ? CommonProgramsFolder() : ProgramsFolder(),
-                                     ProductFullName);
+    std::string startMenu = JoinPath(
+        KnownShellFolder(flags.installForAllUsers ? CommonProgramsFolder() : ProgramsFolder(), "Start menu"),
+        ProductFullName);
     TargetDirAction startMenuFolder(startMenu);
     const std::string mainProgram = JoinPath(dir, "quarnelix.exe");
     const std::string netprefs = JoinPath(dir, "netprefs.exe");
@@ -74,8 +76,9 @@ void InstallProduct(const RunFlags& flags) {
         ProductShortName, "Uninstall Arvendo Quarnelix " + Version() + ".", 0);
     std::unique_ptr<ShortcutAction> desktopShortcut;
     if (flags.createDesktopIcon)
-        desktopShortcut = Shortcut(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(),
-                                   "Quarnelix.lnk", mainProgram, "", MainDescription(), 0);
+        desktopShortcut = Shortcut(
+            KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop"),
+            "Quarnelix.lnk", mainProgram, "", MainDescription(), 0);
 
     const std::string openCommand = Q + JoinPath(dir, "Quarnelix.exe") + Q + " -profile=" + Q + "%1" + Q;
     FileAssocAction profileAssociation("Arvendo.Quarnelix." + Version() + ".Profile", ".qxp",

@@ -64,3 +64,14 @@ struct ViewTraits {
     static void Close(Raw p) { UnmapViewOfFile(p); }
 };
 using MappedView = Owned<ViewTraits>;
+
+// A mutex this thread owns: released, then closed.
+struct HeldMutexTraits {
+    using Raw = HANDLE;
+    static Raw None() { return nullptr; }
+    static void Close(Raw h) {
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+};
+using HeldMutex = Owned<HeldMutexTraits>;

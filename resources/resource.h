@@ -7,3 +7,4 @@
 #define IDI_SMALL_ICON         144
 #define IDR_PACKAGE            148
 #define IDR_UNINSTALLER        149
+#define IDR_STREAM_FACTS       150

@@ -1,10 +1,13 @@
 // mkpackage: writes the installer's package stream from a product folder and a manifest.
-// Usage: mkpackage <manifest> <product folder> <output file>
+// Usage: mkpackage <manifest> <product folder> <output file> [<longest name file>]
+// The optional fourth file receives, in decimal, the length of the longest name the
+// installer will write into its folder ("uninst.exe" included), for its path-length check.
 // The output depends on nothing but the manifest and the files' contents.
 #include "tools/LzmaAloneEncoder.h"
 #include "tools/PackageManifest.h"
 #include "tools/PackageStreamWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,8 +46,8 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: mkpackage <manifest> <product folder> <output file>\n";
+    if (argc != 4 && argc != 5) {
+        std::cerr << "usage: mkpackage <manifest> <product folder> <output file> [<longest name file>]\n";
         return 2;
     }
     try {
@@ -55,10 +58,17 @@ int main(int argc, char** argv) {
             std::string(manifestBytes.begin(), manifestBytes.end()), manifestPath.filename().string());
 
         PackageStreamWriter writer;
-        for (const PackageManifest::Entry& e : manifest.Entries())
+        std::size_t longest = std::string("uninst.exe").size();
+        for (const PackageManifest::Entry& e : manifest.Entries()) {
             writer.AddFile(e.name, e.platformMask, e.uninstaller, ReadFile(folder / e.source));
+            if (!e.uninstaller) longest = std::max(longest, e.name.size());
+        }
         const std::vector<uint8_t> package = LzmaAloneEncoder::Encode(writer.Stream());
         WriteFile(argv[3], package);
+        if (argc == 5) {
+            const std::string text = std::to_string(longest) + "\n";
+            WriteFile(argv[4], std::vector<uint8_t>(text.begin(), text.end()));
+        }
         std::cout << "mkpackage: " << manifest.Entries().size() << " files, " << writer.Stream().size()
                   << " bytes, packed to " << package.size() << " bytes\n";
         return 0;

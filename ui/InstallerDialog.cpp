@@ -247,11 +247,24 @@ void Install(HWND dialog) {
     // systems; without the agreement nothing is installed.
     if (!IsWindowEnabled(GetDlgItem(dialog, IdcInstall))) return;
     InstallChoices& choices = Choices(dialog);
+    std::string folder = FolderText(dialog);
+    if (choices.acceptFolder) {
+        // Its message box has no owner: the dialog waits disabled until it is closed.
+        EnableWindow(dialog, FALSE);
+        const bool accepted = choices.acceptFolder(folder);
+        EnableWindow(dialog, TRUE);
+        if (!accepted) {
+            HWND edit = GetDlgItem(dialog, IdcFolderEdit);
+            SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+            SendMessageA(edit, EM_SETSEL, 0, -1);
+            return;
+        }
+    }
     choices.accepted = IsTicked(dialog, IdcAgreement);
     choices.allUsers = IsTicked(dialog, IdcAllUsers);
     choices.desktopIcon = IsTicked(dialog, IdcDesktopIcon);
     choices.runWhenDone = IsTicked(dialog, IdcRunWhenDone);
-    choices.folder = FolderText(dialog);
+    choices.folder = folder;
     EndDialog(dialog, kInstallerDialogInstall);
 }
 

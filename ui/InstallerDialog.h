@@ -2,6 +2,7 @@
 // The installer dialog of interactive mode (template 103): the licence agreement, the
 // agreement box, the installation folder, three options, Install or Cancel; from it
 // the package-contents window and the product web page.
+#include <functional>
 #include <string>
 
 // The driver's choices, handed to the dialog as references in this order.
@@ -12,6 +13,10 @@ struct InstallChoices {
     bool& desktopIcon;                  // "Create a desktop icon"; written on Install
     bool& runWhenDone;                  // "Run Quarnelix when done"; written on Install
     const std::string& installCaption;  // the Install button's text: "Install", "Upgrade" or "Replace"
+    // On Install, given the folder text: true (the folder possibly rewritten) ends the
+    // dialog; false, after the callback told the user why, keeps it open with the folder
+    // selected. Empty: every folder is taken.
+    std::function<bool(std::string& folder)> acceptFolder = {};
 };
 
 // What runInstallerDialog returns.

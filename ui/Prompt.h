@@ -12,8 +12,10 @@ enum Style : unsigned {
     CarefulQuestionStyle = 0x134,  // ... | MB_DEFBUTTON2, No is the default
     ErrorStyle = 0x10,             // MB_OK | MB_ICONERROR
     InformationStyle = 0x40,       // MB_OK | MB_ICONINFORMATION
+    RetryStyle = 0x35,             // MB_RETRYCANCEL | MB_ICONWARNING, Retry is the default
 };
 constexpr int IdYes = 6;
+constexpr int IdRetry = 4;
 
 // Shows a box; returns its result (0 when it could not be shown). Tests replace the
 // box with SetBoxHandler so in-process runs can answer; an empty handler restores it.

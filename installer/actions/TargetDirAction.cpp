@@ -53,6 +53,34 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
+std::string FolderCreationText(const std::string& path, const std::string& reason) {
+    return "Unable to create target directory '" + path + "': " + reason;
+}
+
+std::string NotAFolderText(const std::string& path) {
+    return FolderCreationText(path, "The specified target path already exists and is not a directory");
+}
+
+void FailNotAFolder(const std::string& path) {
+    const std::string problem = NotAFolderText(path);
+    if (Options().interactive) {
+        Prompt::ReportError(problem + ".", "Invalid Target Directory");
+        throw SilentExit(103);
+    }
+    ConsoleLine(problem + ", aborting");
+    throw SilentExit(101);
+}
+
+void FailFolderCreation(const std::string& path, const std::string& reason) {
+    const std::string problem = FolderCreationText(path, reason);
+    if (Options().interactive) {
+        Prompt::ReportError(problem, "Directory Creation Failed");
+        throw SilentExit(101);
+    }
+    ConsoleLine(problem);
+    throw SilentExit(102);
+}
+
 TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
     // Before the parents' items: the uninstaller removes the deepest folder first.
     AppendUninstallParam("delDir", m_path);
@@ -61,29 +89,13 @@ TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
     if (!parent.empty() && !IsFolder(parent)) m_parent = std::make_unique<TargetDirAction>(parent);
     // From here a throw destroys m_parent, which removes the parents made above.
 
-    const std::string prefix = "Unable to create target directory '" + m_path + "': ";
     if (Exists(m_path)) {
         Commit();
-        if (IsKnownNonFolder(m_path)) {
-            const std::string problem =
-                prefix + "The specified target path already exists and is not a directory";
-            if (Options().interactive) {
-                Prompt::ReportError(problem + ".", "Invalid Target Directory");
-                throw SilentExit(103);
-            }
-            ConsoleLine(problem + ", aborting");
-            throw SilentExit(101);
-        }
+        if (IsKnownNonFolder(m_path)) FailNotAFolder(m_path);
     } else if (CreateDirectoryA(m_path.c_str(), nullptr)) {
         m_created = true;
     } else {
-        const std::string problem = prefix + WinErrorText(GetLastError());
-        if (Options().interactive) {
-            Prompt::ReportError(problem, "Directory Creation Failed");
-            throw SilentExit(101);
-        }
-        ConsoleLine(problem);
-        throw SilentExit(102);
+        FailFolderCreation(m_path, WinErrorText(GetLastError()));
     }
 
     // An earlier rollback may have left this folder scheduled for removal at restart.

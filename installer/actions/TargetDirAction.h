@@ -7,6 +7,16 @@
 #include <memory>
 #include <string>
 
+// The folder step's reports, shared with the checks before any change: they tell the
+// user and end the run. A path that exists and is no folder: "Invalid Target Directory"
+// and SilentExit 103 (interactive), or the line ending ", aborting" and 101. A folder
+// that cannot be made: "Directory Creation Failed" and 101, or the line and 102.
+[[noreturn]] void FailNotAFolder(const std::string& path);
+[[noreturn]] void FailFolderCreation(const std::string& path, const std::string& reason);
+// Their texts: "Unable to create target directory '<path>': " and the reason.
+std::string NotAFolderText(const std::string& path);
+std::string FolderCreationText(const std::string& path, const std::string& reason);
+
 class TargetDirAction : public InstallAction {
 public:
     // Appends "-delDir=<path>", creates the folder or ends the run with SilentExit

@@ -149,14 +149,15 @@ class Prefix:
         subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.work, ignore_errors=True)
 
-    def run(self, program, *args, timeout=120, display=None):
-        """Runs a program; output goes through files, since Wine's services keep pipes open."""
+    def run(self, program, *args, timeout=120, display=None, cwd=None):
+        """Runs a program (in cwd, a C: folder, when given); output goes through files,
+        since Wine's services keep pipes open."""
         env = dict(self.env)
         if display:
             env["DISPLAY"] = display
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            proc = subprocess.run(["wine", program, *args], stdout=out, stderr=err,
-                                  stdin=subprocess.DEVNULL, env=env, timeout=timeout)
+            proc = subprocess.run(["wine", program, *args], stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                  env=env, timeout=timeout, cwd=cwd and self.wine_path(cwd))
             out.seek(0)
             err.seek(0)
             return Result(proc.returncode, out.read(), err.read())

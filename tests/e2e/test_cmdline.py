@@ -48,9 +48,11 @@ class Errors(PrefixTest):
         self.assertRun(r, 140, b"", EULA_LINES)
 
     def test_doubled_backslashes_and_doubled_quotes(self):
-        # A valued flag is reported with its unescaped value: \\ is one backslash, "" one quote.
+        # A valued flag is reported with its unescaped value: backslashes stay as they are
+        # unless a quote follows (two then give one), "" is one quote.
         self.check_raw('-force=\\\\server\\\\share -installDir=C:\\Q -acceptEULA',
-                       "Invalid command parameter: -force=\\server\\share.")
+                       "Invalid command parameter: -force=\\\\server\\\\share.")
+        self.check_raw('-force="C:\\Q\\\\" -installDir=C:\\Q', "Invalid command parameter: -force=C:\\Q\\.")
         self.check_raw('-force="a""b" -installDir=C:\\Q', 'Invalid command parameter: -force=a"b.')
 
     def check_raw(self, tail, text):

@@ -155,8 +155,19 @@ class DialogInstalls(DialogTest):
     def test_install_takes_the_folder_and_the_options(self):
         folder = "C:\\Apps\\Quarnelix From Dialog"
         proc = self.start_installer()
-        r = self.drive("--text=1001:" + folder, "--click=1006", "--click=1012", "--click=1013", "--report",
-                       "--click=1", "--gone")
+        # A folder that can never work keeps the dialog open with the folder field focused.
+        r = self.drive("--text=1001:C:\\Apps\\CON", "--click=1006", "--click=1012", "--click=1013")
+        self.assertEqual(r.code, 0, repr(r))
+        clicker = self.wine.start(os.path.join(HELPERS, "dialogdrive.exe"), "--click=1", display=self.display)
+        self.addCleanup(self.stop, clicker)
+        box = self.box("Directory Creation Failed", "--report", "--enter")
+        self.assertEqual(box.code, 0, repr(box))
+        self.assertIn("text: Unable to create target directory 'C:\\Apps\\CON': 'CON' is a name Windows reserves "
+                      "for a device.\r\n", box.stdout.decode("latin-1"))
+        self.assertEqual(self.finish(clicker)[0], 0)
+        self.assertEqual(self.report()["focus"], 1001)
+        # The folder as typed becomes one full path.
+        r = self.drive("--text=1001:C:/Apps//Quarnelix From Dialog/.", "--report", "--click=1", "--gone")
         self.assertEqual(r.code, 0, repr(r))
         report = parse_report(r.stdout.decode("latin-1"))
         self.assertNotIn("disabled", report["controls"][1][2])

@@ -3,9 +3,12 @@ file system and registers, on the Windows NT family and on Windows 98, for all u
 for the current user only; and the installation-folder checks that end a run before
 anything is installed."""
 import os
+import re
+import subprocess
 
-from harness import HELPERS
-from installation import MACHINE_ENV, InstallationTest, Layout
+from harness import HELPERS, INSTALLER
+from installation import MACHINE_ENV, UNINSTALL_KEY, InstallationTest, Layout, lines
+from test_package_resource import Pe
 
 SHORTPATH = os.path.join(HELPERS, "shortpath.exe")
 
@@ -86,11 +89,17 @@ class InstallTest(InstallationTest):
             ("C:\\Data\\notes.txt\\Q", 101,
              ["Unable to create target directory 'C:\\Data\\notes.txt': The specified target path already "
               "exists and is not a directory, aborting"]),
-            # Creation itself fails: the parents it made for the folder are removed again.
+            # Names that can never work are refused before any folder is made.
             ("C:\\New\\Deeper\\bad|name", 102,
-             ["Unable to create target directory 'C:\\New\\Deeper\\bad|name': Windows error 123: Invalid name.",
-              "Rollback: removing previously created C:\\New\\Deeper",
-              "Rollback: removing previously created C:\\New"]),
+             ["Unable to create target directory 'C:\\New\\Deeper\\bad|name': The name contains the character '|', "
+              "which Windows does not allow."]),
+            # With quarnelix.exe, the package's longest name, the path would need 260 characters.
+            ("C:\\" + "x" * 243, 102,
+             ["Unable to create target directory 'C:\\%s': The path is too long: the package's longest file would "
+              "get a path of 260 characters, more than the system's limit of 259." % ("x" * 243)]),
+            ("C:\\New\\\u0416", 102,
+             ["Unable to create target directory 'C:\\New\\<U+0416>': The name holds characters that the "
+              "system's ANSI code page cannot represent."]),
         ]
         for folder, code, expected in cases:
             with self.subTest(folder=folder):
@@ -98,3 +107,82 @@ class InstallTest(InstallationTest):
                 result = w.install("-installDir=" + folder, "-acceptEULA")
                 self.assertOutput(result, code, expected)
                 self.assertMachineUnchanged(before, self.snapshot())
+        # Two leading backslashes stay: a network folder, not C:\server\share\q.
+        before = self.snapshot()
+        result = w.install_raw("-installDir=\\\\server\\share\\q -acceptEULA")
+        self.assertEqual(result.code, 102, result)
+        self.assertTrue(result.stdout.startswith(b"Unable to create target directory '\\\\server\\share\\q': "), result)
+        self.assertMachineUnchanged(before, self.snapshot())
+
+    def test_folder_forms_give_one_full_path_everywhere(self):
+        # Relative, forward slashes, doubled separators, trailing dots: each run (the later
+        # ones replacing the earlier installation) records only C:\Apps\Q.
+        w = self.wine
+        w.make_dir("C:\\Work")
+        layout = Layout("C:\\Apps\\Q", w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        for typed, cwd in (("..\\Apps\\Q", "C:\\Work"), ("C:/Apps//Q/", None), ("C:\\\\Apps\\\\\\Q.", None),
+                           ("C:\\Apps\\x\\..\\Q\\.", None)):
+            with self.subTest(typed=typed):
+                result = w.run(INSTALLER, "-installDir=" + typed, "-acceptEULA", cwd=cwd)
+                self.assertEqual(result.code, 0, result)
+                self.assertTrue(result.stdout.endswith(lines(*layout.success_lines())), result)
+                self.assertEqual(w.export_key(UNINSTALL_KEY)[UNINSTALL_KEY], layout.uninstall_values())
+                path = w.export_key(MACHINE_ENV)[MACHINE_ENV]["PATH"][1].split(";")
+                self.assertEqual([entry for entry in path if "apps" in entry.lower()], [layout.dir])
+                self.assertEqual(w.shortcuts(*layout.links()), layout.shortcuts())
+                self.assertEqual(os.listdir(w.wine_path("C:\\Apps")), ["Q"])
+
+
+class FailedUpgrade(InstallationTest):
+    """An upgrade that cannot finish ends before the earlier installation is removed."""
+
+    def setUp(self):
+        super().setUp()
+        w = self.wine
+        self.layout = Layout("C:\\Apps\\Q", w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                             new_parents=["C:\\Apps"])
+        self.assertEqual(w.install("-installDir=" + self.layout.dir, "-acceptEULA").code, 0)
+
+    def assertRefused(self, run, code, pattern):
+        before = self.snapshot()
+        result = run()
+        self.assertEqual(result.code, code, result)
+        self.assertRegex(result.stdout.decode("latin-1"), "^" + pattern + "$", result)
+        self.assertMachineUnchanged(before, self.snapshot())
+
+    def test_damaged_package_and_a_folder_that_is_a_file(self):
+        w = self.wine
+        with open(INSTALLER, "rb") as f:
+            data = bytearray(f.read())
+        package = Pe(bytes(data)).resources("BINARY")[148]
+        data[data.find(package) + len(package) // 2] ^= 0x01
+        damaged = os.path.join(w.work, "QuarnelixInstaller.exe")
+        with open(damaged, "wb") as f:
+            f.write(data)
+        error = r"Installation error: The installer's package stream is damaged: CRC-32 [0-9a-f]{8} instead of " \
+                r"[0-9a-f]{8}\r\n"
+        self.assertRefused(lambda: w.run(damaged, "-installDir=C:\\Apps\\New", "-acceptEULA"), 150, error * 2)
+
+        w.write_file("C:\\Data\\notes.txt", b"not a folder")
+        self.assertRefused(lambda: w.install("-installDir=C:\\Data\\notes.txt", "-acceptEULA"), 101,
+                           re.escape("Unable to create target directory 'C:\\Data\\notes.txt': The specified "
+                                     "target path already exists and is not a directory, aborting\r\n"))
+
+    def test_full_disk(self):
+        # A 300 KB drive D: cannot take the package.
+        small = os.path.join(self.wine.work, "small")
+        os.makedirs(small)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=300k", "tmpfs", small],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("mounting a small tmpfs is not permitted")
+        self.addCleanup(subprocess.run, ["umount", "-l", small])
+        os.symlink(small, os.path.join(self.wine.prefix, "dosdevices", "d:"))
+        error = r"Installation error: Not enough free disk space for 'D:\\Q': \d+ KB needed, \d+ KB available\r\n"
+        self.assertRefused(lambda: self.wine.install("-installDir=D:\\Q", "-acceptEULA"), 150, error * 2)
+        self.assertEqual(os.listdir(small), [])
+        # With -force the shortfall is one warning and the run goes on.
+        forced = self.wine.install("-installDir=D:\\Q", "-acceptEULA", "-force")
+        self.assertRegex(forced.stdout.decode("latin-1"), r"^Warning: Not enough free disk space for 'D:\\Q': "
+                                                          r".*\r\nUninstalling the existing Quarnelix 4.26")
+

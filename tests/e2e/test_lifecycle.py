@@ -284,8 +284,10 @@ class Lifecycle(InstallationTest):
 class RepeatedRemoval(InstallationTest):
     """Twenty runs in one prefix against an earlier uninstaller that answers in every way
     the handshake allows: no run may wait longer than its uninstaller takes to answer.
-    The installation folder lies below a file, so a run whose removal succeeded ends at
-    the folder step and the next run finds the same registration."""
+    The uninstaller puts a file where the installation folder's parent belongs, so a run
+    whose removal succeeded ends at the folder step and the next run finds the same
+    registration (the file is removed before each run: the checks before the removal
+    would refuse the folder at once)."""
 
     RUNS = 20
     OLD_UNINST = "C:\\Old Quarnelix\\uninst.exe"
@@ -301,7 +303,6 @@ class RepeatedRemoval(InstallationTest):
         w = self.wine
         w.make_dir("C:\\Old Quarnelix")
         shutil.copyfile(FAKE, w.wine_path(self.OLD_UNINST))
-        w.write_file("C:\\Blocked", b"a file where the folder's parent belongs")
         failed_13 = "Uninstaller failed with error code 13: Uninstallation failed partally or completely"
         modes = [
             # (the uninstaller's arguments, its lines, the run's exit code, the lines after it)
@@ -318,7 +319,9 @@ class RepeatedRemoval(InstallationTest):
         took = []
         for run in range(self.RUNS):
             arguments, said, code, rest = modes[run % len(modes)]
-            command = '"%s" Quarnelix %s' % (self.OLD_UNINST, arguments)
+            command = '"%s" Quarnelix --block=C:\\Blocked %s' % (self.OLD_UNINST, arguments)
+            if os.path.exists(w.wine_path("C:\\Blocked")):
+                w.remove_file("C:\\Blocked")
             w.set_value(UNINSTALL_KEY, "Version", "4.26")
             w.set_value(UNINSTALL_KEY, "UninstallString", command)
             start = time.monotonic()
@@ -331,6 +334,7 @@ class RepeatedRemoval(InstallationTest):
                 self.assertEqual(len(logged), 1, logged)
                 self.assertRegex(logged[0], "^" + re.escape(command) + HANDSHAKE + "$")
         # Nothing was installed, and the registration is still the one laid out above.
+        w.remove_file("C:\\Blocked")
         after = self.snapshot()
         self.assertEqual(diff_files(before[0].files, after[0].files), ([], [], []))
         keys = dict(after[0].keys)

@@ -90,6 +90,32 @@ class PreviousInstallationTest(PrefixTest):
         self.assertNotIn(b"(use /Force flag to override uninstallation", result.stdout, result)
 
 
+def start_holding_run(test, display=None):
+    """Starts an unattended run that holds the installers' mutex while the earlier
+    uninstaller (which it started, and which does not inherit the mutex) answers only after
+    a while; returns it once that uninstaller runs."""
+    test.register("4.26", test.fake_command("--handoff=0 --delay=15000"))
+    first = test.wine.start(INSTALLER, "-installDir=C:\\Q1", "-acceptEULA", display=display)
+    test.addCleanup(lambda: [stream.close() for stream in first.outfiles])
+    log = test.wine.wine_path(OLD_LOG)
+    for _ in range(600):
+        if os.path.exists(log) or first.poll() is not None:
+            break
+        time.sleep(0.1)
+    test.assertTrue(os.path.exists(log), "the first run never started the uninstaller")
+    return first
+
+
+class OneRunAtATime(PreviousInstallationTest):
+    def test_a_second_run_is_refused_while_the_first_one_waits_for_the_uninstaller(self):
+        first = start_holding_run(self)
+        second = self.wine.install("-installDir=C:\\Q2", "-acceptEULA")
+        self.assertEqual((second.code, second.stdout), (150, crlf(*["Installation error: Another Quarnelix "
+                                                                     "installer is running on this machine"] * 2)))
+        self.assertEqual(first.wait(timeout=300), 0)
+        self.assertFalse(os.path.exists(self.wine.wine_path("C:\\Q2")))
+
+
 class NothingToRemove(PreviousInstallationTest):
     def test_no_registration_or_an_empty_value_prints_and_runs_nothing(self):
         cases = [(None, None), ("", self.fake_command("--exit=13")), ("4.26", ""),
@@ -266,6 +292,22 @@ class InteractiveBox(PreviousInstallationTest):
     def drive(self, *actions, timeout=90):
         return self.wine.run(os.path.join(HELPERS, "dialogdrive.exe"), *actions, display=self.display,
                              timeout=timeout)
+
+    def test_a_second_interactive_run_asks_to_retry_or_cancel(self):
+        # The first run shares the X server: Wine's desktop of a prefix serves one display.
+        first = start_holding_run(self, self.display)
+        second = self.wine.start(INSTALLER, display=self.display)
+        self.addCleanup(WhichUninstaller.stop, second)
+        self.assertEqual(self.drive("--click=%d" % self.AGREEMENT, "--click=%d" % self.INSTALL).code, 0)
+        box = self.box("Installer Already Running", "--report", "--click=Cancel")
+        self.assertEqual(box.code, 0, box)
+        self.assertIn(b"text: Another Quarnelix installer is running on this machine.\\nWait for it to finish, "
+                      b"then choose Retry.\r\n", box.stdout)
+        self.assertEqual(second.wait(timeout=120), 150)
+        second.outfiles[0].seek(0)
+        self.assertEqual(second.outfiles[0].read(),
+                         crlf("Installation canceled by user (another installer is running)"))
+        self.assertEqual(first.wait(timeout=300), 0)
 
     def test_enter_answers_no_and_ends_the_run_with_107_after_the_cancellation_line(self):
         self.register("4.26", self.fake_command("--exit=13"))

@@ -21,6 +21,7 @@ unsigned FlagsFrom(std::uint8_t bits) {
     unsigned flags = bits & 7u;
     if (bits & 8u) flags |= CmdLine::CaseSensitive;
     if (bits & 16u) flags |= CmdLine::WipeOnDestroy;
+    if (bits & 128u) flags |= CmdLine::QuoteRunsOnly;
     return flags;
 }
 
@@ -121,14 +122,23 @@ void CheckInvariants(CmdLine& cmd, unsigned flags) {
     Require(ThrowsErr(cmd, true) == !positionals.empty());
 }
 
-// Quoted for the parser's own rules with backslash escapes on: every backslash doubled,
-// every quote escaped (or, with doubled quotes on, doubled inside the quoted part).
-std::u16string Quote(const std::u16string& word, bool doubleQuotes) {
+// Quoted for the parser's own rules with backslash escapes on: every backslash doubled
+// (only those before a quote with QuoteRunsOnly), every quote escaped (or, with doubled
+// quotes on, doubled inside the quoted part).
+std::u16string Quote(const std::u16string& word, bool doubleQuotes, bool quoteRunsOnly) {
     std::u16string out = u"\"";
-    for (char16_t c : word) {
-        if (c == u'\\') out += u"\\\\";
-        else if (c == u'"') out += doubleQuotes ? u"\"\"" : u"\\\"";
-        else out.push_back(c);
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char16_t c = word[i];
+        if (c == u'\\') {
+            std::size_t j = i;
+            while (j < word.size() && word[j] == u'\\') ++j;
+            const bool beforeQuote = j == word.size() || word[j] == u'"';
+            out.append(quoteRunsOnly && !beforeQuote ? 1 : 2, u'\\');
+        } else if (c == u'"') {
+            out += doubleQuotes ? u"\"\"" : u"\\\"";
+        } else {
+            out.push_back(c);
+        }
     }
     out += u"\"";
     return out;
@@ -137,6 +147,7 @@ std::u16string Quote(const std::u16string& word, bool doubleQuotes) {
 void RoundTrip(const std::u16string& input, unsigned flags, std::uint8_t control) {
     flags |= CmdLine::BackslashEscapes;
     const bool doubled = (control & 32u) && (flags & CmdLine::DoubledQuotes);
+    const bool quoteRunsOnly = (flags & CmdLine::QuoteRunsOnly) != 0;
     // Words are separated by U+FFFF in the input; even words are positional ("p" + word),
     // odd ones options "-k<n>=" + word under distinct names.
     std::vector<std::u16string> words(1);
@@ -152,12 +163,12 @@ void RoundTrip(const std::u16string& input, unsigned flags, std::uint8_t control
         line += separators[(control + i) % 5];
         if (i % 2 == 0) {
             expectedWords.push_back(u"p" + words[i]);
-            line += Quote(expectedWords.back(), doubled);
+            line += Quote(expectedWords.back(), doubled, quoteRunsOnly);
         } else {
             std::u16string name = u"k";
             for (std::size_t n = i; n; n /= 10) name.push_back(static_cast<char16_t>(u'0' + n % 10));
             expectedValues.push_back(words[i]);
-            line += Quote(u"-" + name + u"=" + words[i], doubled);
+            line += Quote(u"-" + name + u"=" + words[i], doubled, quoteRunsOnly);
         }
     }
     CmdLine cmd(line, flags);

@@ -152,6 +152,26 @@ TEST(CmdLine, EscapeFlagsSwitchTheirRulesOff) {
     ExpectParses(std::begin(cases), std::end(cases));
 }
 
+TEST(CmdLine, WithQuoteRunsOnlyBackslashesCountOnlyBeforeAQuote) {
+    const unsigned f = Installer | CmdLine::QuoteRunsOnly;
+    const ParseCase cases[] = {
+        {R"(prog \\server\share\q)", f, R"([prog|\\server\share\q])"},
+        {R"(prog a\\\b a\\)", f, R"([prog|a\\\b|a\\])"},
+        {R"(prog a\"b c)", f, R"([prog|a"b|c])"},
+        {R"(prog a\\"b c")", f, R"([prog|a\b c])"},
+        {R"(prog a\\\"b c)", f, R"([prog|a\"b|c])"},
+        {R"(prog a\\\\"b c")", f, R"([prog|a\\b c])"},
+        {R"(prog "C:\Q\\" x)", f, R"([prog|C:\Q\|x])"},
+        {R"(prog "C:\Q\" x)", f, R"([prog|C:\Q" x])"},
+        {R"(prog \\ "x y")", f, R"([prog|\\|x y])"},
+        {R"(prog "a""b")", f, R"([prog|a"b])"},
+        {R"(prog -installDir="\\srv\s\q\\" -acceptEULA)", f, R"([prog] -acceptEULA -installDir=\\srv\s\q\)"},
+        // The uninstaller's flags keep halving every pair.
+        {R"(prog \\server\share)", Installer, R"([prog|\server\share])"},
+    };
+    ExpectParses(std::begin(cases), std::end(cases));
+}
+
 TEST(CmdLine, DropsArgumentsThatAreEmptyAfterUnescaping) {
     const ParseCase cases[] = {
         {R"(prog "")", Installer, "[prog]"},

@@ -131,4 +131,11 @@ TEST_F(DriverTest, MissingInstallDirHasItsExactText) {
     }
 }
 
+TEST_F(DriverTest, FolderTheAnsiCodePageCannotRepresentIsKeptAsTyped) {
+    CmdLine commandLine(u"i.exe -installDir=C:\\\u0416\u00E9\U0001F600 -acceptEULA", CmdLine::BackslashEscapes);
+    RunFlags flags;
+    ReadUnattendedOptions(commandLine, flags);
+    EXPECT_EQ(Options().unrepresentableInstallDir, "C:\\<U+0416>\xE9<U+1F600>");
+}
+
 }  // namespace

@@ -8,7 +8,9 @@
 //                   into the 4-byte block named by -result=<hex>, signals the event named
 //                   by -done=<hex> and exits (after --linger=<ms> more, default 0: a
 //                   process that answered but is still running).
-// Without either it exits with 0. Exit codes 250-254 are the helper's own failures.
+//   --block=<path>  first creates a file at path (no spaces), where the installer's folder
+//                   belongs: a run ends at its folder step after a successful removal.
+// Without --exit or --handoff it exits with 0. Exit codes 250-254 are the helper's own failures.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,7 @@ struct Arguments {
     unsigned long linger = 0;
     unsigned long resultHandle = 0;
     unsigned long doneHandle = 0;
+    std::string block;
 };
 
 // Words separated by blanks; quotes only group (enough for the tests' command lines).
@@ -71,6 +74,7 @@ Arguments Parse(const char* line) {
         else if (Starts(w, "--linger=", rest)) a.linger = std::strtoul(rest.c_str(), nullptr, 10);
         else if (Starts(w, "-result=", rest)) a.resultHandle = std::strtoul(rest.c_str(), nullptr, 16);
         else if (Starts(w, "-done=", rest)) a.doneHandle = std::strtoul(rest.c_str(), nullptr, 16);
+        else if (Starts(w, "--block=", rest)) a.block = rest;
     }
     return a;
 }
@@ -135,6 +139,11 @@ int main() {
     const Arguments a = Parse(line);
     if (a.grandchild) return Grandchild(a);
     if (!Log(line)) return 250;
+    if (!a.block.empty()) {
+        HANDLE file = CreateFileA(a.block.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 254;
+        CloseHandle(file);
+    }
     if (a.handoff) return HandOn(a, line);
     Say(a, "exit " + std::to_string(static_cast<long>(static_cast<LONG>(a.value))));
     ExitProcess(static_cast<UINT>(a.value));

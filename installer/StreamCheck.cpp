@@ -1,0 +1,80 @@
+#include "installer/StreamCheck.h"
+
+#include "NoCrtLib/InstallError.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::uint32_t Le32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(value));
+    return text;
+}
+
+}  // namespace
+
+StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size) {
+    if (size != StreamFactsSize)
+        throw InstallError("The installer's stream record is damaged: " + std::to_string(size) + " bytes instead of " +
+                           std::to_string(StreamFactsSize));
+    StreamFacts facts;
+    std::uint32_t* fields[] = {&facts.packageSize, &facts.packageCrc, &facts.uninstallerSize,
+                               &facts.uninstallerCrc, &facts.uninstallerUnpacked, &facts.longestName};
+    for (std::size_t i = 0; i < 6; ++i) *fields[i] = Le32(data + 4 * i);
+    return facts;
+}
+
+StreamDigest DigestStream(const ByteSource& source) {
+    StreamDigest digest;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    const unsigned char* piece = nullptr;
+    std::size_t size = 0;
+    while (source(piece, size)) {
+        digest.size += size;
+        // crc32 takes at most a uInt at a time.
+        while (size) {
+            const uInt n = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
+            crc = crc32(crc, piece, n);
+            piece += n;
+            size -= n;
+        }
+    }
+    digest.crc = static_cast<std::uint32_t>(crc);
+    return digest;
+}
+
+void VerifyStream(const char* name, const ByteSource& source, std::uint32_t size, std::uint32_t crc) {
+    const StreamDigest digest = DigestStream(source);
+    const std::string damaged = std::string("The installer's ") + name + " is damaged: ";
+    if (digest.size != size)
+        throw InstallError(damaged + std::to_string(digest.size) + " bytes instead of " + std::to_string(size));
+    if (digest.crc != crc) throw InstallError(damaged + "CRC-32 " + Hex(digest.crc) + " instead of " + Hex(crc));
+}
+
+ByteSource MemorySource(const unsigned char* data, std::size_t size) {
+    bool given = false;
+    return [data, size, given](const unsigned char*& piece, std::size_t& length) mutable {
+        if (given) return false;
+        given = true;
+        piece = data;
+        length = size;
+        return true;
+    };
+}
+
+std::uint64_t LzmaUnpackedSize(const unsigned char* data, std::size_t size) {
+    if (size < 13) throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
+    std::uint64_t unpacked = 0;
+    for (int i = 12; i >= 5; --i) unpacked = unpacked << 8 | data[i];
+    return unpacked;
+}

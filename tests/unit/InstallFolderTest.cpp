@@ -1,0 +1,71 @@
+#include "installer/InstallFolder.h"
+
+#include "installer/Preflight.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(InstallFolder, NormalisesEveryTypedFormToOneFullPath) {
+    struct Case { const char* typed; const char* current; const char* full; };
+    const Case cases[] = {
+        {"C:\\Apps\\Q", "D:\\Work", "C:\\Apps\\Q"},
+        {"relative\\q", "D:\\Work", "D:\\Work\\relative\\q"},
+        {"..\\q", "D:\\Work\\Sub", "D:\\Work\\q"},
+        {"\\q", "D:\\Work", "D:\\q"},
+        {"C:/apps/q/", "D:\\Work", "C:\\apps\\q"},
+        {"C:\\\\apps\\\\\\q\\\\", "D:\\", "C:\\apps\\q"},
+        {"C:\\apps\\.\\x\\..\\q\\.", "D:\\", "C:\\apps\\q"},
+        {"C:\\apps\\q.", "D:\\", "C:\\apps\\q"},
+        {"C:\\apps\\q . \\r", "D:\\", "C:\\apps\\q\\r"},
+        {"C:\\..\\..", "D:\\", "C:\\"},
+        {"C:\\", "D:\\", "C:\\"},
+        {"D:q", "D:\\Work", "D:\\Work\\q"},
+        {"C:q", "D:\\Work", "C:\\q"},
+        {"\\\\server\\share\\q\\", "D:\\", "\\\\server\\share\\q"},
+        {"//server/share//q/..", "D:\\", "\\\\server\\share"},
+        {"q", "\\\\server\\share\\w", "\\\\server\\share\\w\\q"},
+        {"\\q", "\\\\server\\share\\w", "\\\\server\\share\\q"},
+        {"", "D:\\", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NormaliseFolder(c.typed, c.current), c.full) << c.typed;
+}
+
+TEST(InstallFolder, RefusesFoldersThatCanNeverWork) {
+    const std::string tooLong(240, 'a');
+    struct Case { std::string folder; std::size_t longest; const char* problem; };
+    const Case cases[] = {
+        {"C:\\Apps\\Q", 20, ""},
+        {"\\\\server\\share\\Q", 20, ""},
+        {"C:\\cone.d\\COM0\\LPT10", 20, ""},
+        {"", 20, "No folder was given."},
+        {"\\\\server", 20, "The path is not the full path of a folder."},
+        {"C:\\a;b", 20, "A folder whose name contains ';' cannot be added to the search path."},
+        {"C:\\a|b", 20, "The name contains the character '|', which Windows does not allow."},
+        {"C:\\a:b", 20, "The name contains the character ':', which Windows does not allow."},
+        {"C:\\a\tb", 20, "The name contains a control character, which Windows does not allow."},
+        {"C:\\Apps\\CON", 20, "'CON' is a name Windows reserves for a device."},
+        {"C:\\nul.txt\\Q", 20, "'nul.txt' is a name Windows reserves for a device."},
+        {"C:\\Lpt9 .x", 20, "'Lpt9 .x' is a name Windows reserves for a device."},
+        {"C:\\...", 20, "'...' is not a valid folder name."},
+        {"C:\\" + tooLong, 15, ""},
+        {"C:\\" + tooLong, 16, "The path is too long: the package's longest file would get a path of 260 characters, "
+                               "more than the system's limit of 259."},
+        {"C:\\" + tooLong + "12345", 0, "The path is too long: a folder may have at most 247 characters."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FolderNameProblem(c.folder, c.longest), c.problem) << c.folder;
+}
+
+TEST(Preflight, MutexNameVolumeRootAndSpaceShortfall) {
+    EXPECT_EQ(VolumeRoot("\\\\server\\share\\Q"), "\\\\server\\share\\");
+    EXPECT_EQ(VolumeRoot("Apps"), "");
+    EXPECT_EQ(InstallerMutexName({PlatformNT, 5, 0}), "Global\\ArvendoQuarnelixInstallerRun");
+    EXPECT_EQ(InstallerMutexName({PlatformNT, 4, 0}), "ArvendoQuarnelixInstallerRun");
+    EXPECT_EQ(InstallerMutexName({PlatformWin9x, 4, 10}), "ArvendoQuarnelixInstallerRun");
+    EXPECT_EQ(SpaceNeeded(1000, 24), 1024u + 1024 * 1024);
+    EXPECT_EQ(SpaceShortfall("D:\\Q", 2049, 2049), "");
+    EXPECT_EQ(SpaceShortfall("D:\\Q", 2049, 2048),
+              "Not enough free disk space for 'D:\\Q': 3 KB needed, 2 KB available");
+}
+
+}  // namespace
