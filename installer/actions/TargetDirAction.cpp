@@ -63,7 +63,7 @@ TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
 
     const std::string prefix = "Unable to create target directory '" + m_path + "': ";
     if (Exists(m_path)) {
-        Commit();
+        // Never removed (m_created stays clear); only a cancelled deletion at restart is undone.
         if (IsKnownNonFolder(m_path)) {
             const std::string problem =
                 prefix + "The specified target path already exists and is not a directory";
@@ -86,12 +86,16 @@ TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
         throw SilentExit(102);
     }
 
-    // An earlier rollback may have left this folder scheduled for removal at restart.
-    CancelDeleteAtRestart(m_path);
+    // An earlier run may have left this folder scheduled for removal at restart.
+    m_cancelledDeletion = CancelDeleteAtRestart(m_path);
 }
 
 TargetDirAction::~TargetDirAction() {
-    if (m_created && ShouldUndo()) Rollback();
+    if (ShouldUndo()) {
+        if (m_created) Rollback();
+        // Scheduled after the folder's files, so the restart finds it empty.
+        if (m_cancelledDeletion) DeleteAtRestart(m_path);
+    }
     // m_parent is destroyed after this, so parents are removed after their child.
 }
 
