@@ -75,6 +75,52 @@ TEST_F(UninstallRegActionTest, ReplacesAnEarlierKeyWithTheSixValues) {
                                                "UninstallString", "Version"}));
 }
 
+// Every value of a key as stored: name, type and bytes.
+std::vector<std::string> RawValues(const std::string& key) {
+    std::vector<std::string> values;
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return values;
+    char name[256];
+    BYTE data[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name, size = sizeof data, type = 0;
+        if (RegEnumValueA(h, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        values.push_back(std::string(name, nameLength) + "|" + std::to_string(type) + "|" +
+                         std::string(reinterpret_cast<char*>(data), size));
+    }
+    RegCloseKey(h);
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+// A registration that was there before comes back value for value, whatever the types.
+TEST_F(UninstallRegActionTest, RollbackPutsBackAnEarlierRegistration) {
+    HKEY h;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    const DWORD number = 7;
+    const BYTE bytes[] = {0, 1, 2, 0xFF};
+    RegSetValueExA(h, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("default"), 8);
+    RegSetValueExA(h, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>("Older"), 6);
+    RegSetValueExA(h, "Version", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%X%"), 4);
+    RegSetValueExA(h, "NoModify", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegSetValueExA(h, "Blob", 0, REG_BINARY, bytes, sizeof bytes);
+    RegSetValueExA(h, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0b\0"), 5);
+    RegCloseKey(h);
+    const std::vector<std::string> before = RawValues(m_key);
+    ASSERT_EQ(before.size(), 6u);
+    Outcome undone;
+    {
+        std::unique_ptr<UninstallRegAction> action;
+        Run([&] { action = Make(); });
+        EXPECT_EQ(Value("Version"), "REG_SZ:4.26");
+        EXPECT_EQ(Value("NoModify"), "<missing>");
+        undone = Run([&] { action.reset(); });
+    }
+    EXPECT_EQ(undone.lines, Lines{"Rollback: unregistering uninstaller"});
+    EXPECT_EQ(RawValues(m_key), before);
+}
+
 TEST_F(UninstallRegActionTest, RollbackDeletesTheKeyUnlessCommittedOrNoRollback) {
     struct Case {
         bool commit, noRollback;
