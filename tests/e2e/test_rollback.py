@@ -2,10 +2,12 @@
 file or folder in the way, a registry key that cannot be written), and the test checks the
 exact report, the rollback lines in reverse order of creation, the exit code, and that the
 machine's files and the touched registry keys are afterwards as they were before."""
+import os
+import subprocess
 import unittest
 
 from harness import diff_files
-from installation import (CLASSES, DEAD_LINK_TARGET, PROFILE, SETTINGS, UNINSTALL_KEY, InstallationTest, Layout,
+from installation import (CLASSES, DEAD_LINK_TARGET, UNINSTALL_KEY, InstallationTest, Layout, embedded_uninstaller,
                           join)
 
 DIR = "C:\\Apps\\Q"
@@ -43,26 +45,29 @@ class RollbackTest(InstallationTest):
                 self.assertEqual(w.read_file(existing), b"kept as it was")
                 w.remove_file(existing)
 
-    def test_file_overwritten_with_force_is_kept_by_a_later_rollback(self):
+    def test_files_overwritten_with_force_are_put_back_by_a_later_rollback(self):
         # The Start-menu folder is a file: that ends even a forced run, after extraction.
         w = self.wine
         layout = self.layout(new_parents=[])
-        existing = join(DIR, "readme.txt")
-        w.write_file(existing, b"old readme")
+        existing = [join(DIR, "readme.txt"), layout.uninstaller]
+        for path in existing:
+            w.write_file(path, b"old " + path.encode())
+        os.chmod(w.wine_path(existing[0]), 0o444)   # read-only, as Windows sees it
         w.write_file(layout.menu, b"")
         before = self.snapshot()
         result = w.install("-installDir=" + DIR, "-acceptEULA", "-force")
         installing = layout.extraction_lines()
+        for path in existing:
+            installing.insert(installing.index("Installing " + path),
+                              "Warning: '%s' already exists, will be overwritten" % path)
         self.assertOutput(result, 101,
-                          installing[:4] +
-                          ["Warning: '%s' already exists, will be overwritten" % existing] +
-                          installing[4:] +
+                          installing +
                           ["Unable to create target directory '" + layout.menu + NOT_A_FOLDER] +
-                          layout.rollback_files(kept=[existing], folder_existed=True))
-        after = self.snapshot()
-        self.assertEqual(diff_files(before[0].files, after[0].files), ([], [], [existing]))
-        self.assertEqual(w.read_file(existing), self.image_file("readme.txt"))
-        self.assertMachineUnchanged(before, (after[0]._replace(files=before[0].files), after[1]))
+                          layout.rollback_files(kept=existing, folder_existed=True))
+        self.assertMachineUnchanged(before, self.snapshot())
+        for path in existing:
+            self.assertEqual(w.read_file(path), b"old " + path.encode())
+        self.assertEqual(os.stat(w.wine_path(existing[0])).st_mode & 0o777, 0o444)
 
     def test_failed_desktop_shortcut_rolls_everything_back_newest_first(self):
         # A folder where the desktop shortcut must go: the last shortcut fails.
@@ -136,10 +141,12 @@ class RollbackTest(InstallationTest):
                           layout.rollback_menu() + layout.rollback_files())
         self.assertMachineUnchanged(before, self.snapshot())
 
-    def test_registration_failure_restores_the_previous_associations(self):
+    def test_registration_failure_puts_back_everything_the_run_replaced(self):
+        # An association and a desktop shortcut were there before; the run replaces both.
         w = self.wine
         layout = self.layout()
         w.set_value(CLASSES + "\\.dvs", "", "Arvendo.Dorvask.3.1.Settings")
+        w.write_file(layout.desktop_link, b"the user's own link")
         w.reg_link(UNINSTALL_KEY, DEAD_LINK_TARGET)
         before = self.snapshot()
         result = w.install("-installDir=" + DIR, "-acceptEULA")
@@ -152,15 +159,46 @@ class RollbackTest(InstallationTest):
                            "Uninstaller registration failed: " + REGISTRY_FAILURE + ", aborting",
                            "Rollback: removing previously created file association for extension .dvs",
                            "Rollback: removing previously created file association for extension .qxp"] +
-                          layout.rollback_menu() + layout.rollback_files())
-        after = self.snapshot()
-        # Rollback restores the extensions only: the ProgID keys, named for this version, stay
-        # for the uninstaller's items.
-        associations = layout.association_keys()
-        for prog_id in (PROFILE, SETTINGS):
-            key = CLASSES + "\\" + prog_id
-            self.assertEqual(after[0].keys[key], associations[key])
-            after[0].keys[key] = before[0].keys[key]
-        self.assertEqual(sorted(set(after[1]) - set(before[1])), sorted([PROFILE, SETTINGS]))
-        self.assertMachineUnchanged(before, (after[0], before[1]))
-        self.assertEqual(sorted(set(before[1]) - set(after[1])), [])
+                          layout.rollback_menu(kept=[layout.desktop_link]) + layout.rollback_files())
+        # The ProgID keys this run made go with the rollback too.
+        self.assertMachineUnchanged(before, self.snapshot())
+        self.assertEqual(w.read_file(layout.desktop_link), b"the user's own link")
+
+    def test_a_failed_run_into_a_read_only_folder_costs_a_later_installation_nothing_at_restart(self):
+        # Deletions at restart of files that were never made, as a failed run of an earlier
+        # version left them; this version's failed run must add none, its successful run
+        # must cancel them all, so that the restart leaves every file in place.
+        w = self.wine
+        drive = self.tmpfs_drive("d")
+        layout = Layout("D:\\Q", w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"))
+        stale = layout.files + [layout.uninstaller]
+        w.schedule_deletions(stale)
+        os.mkdir(os.path.join(drive, "Q"))
+        self.remount(drive, "ro")
+        failed = w.install("-installDir=" + layout.dir, "-acceptEULA")
+        self.assertEqual((failed.code, failed.stdout.decode("latin-1").splitlines()[0]),
+                         (150, "Installing " + layout.files[0]), repr(failed))
+        self.assertEqual(w.scheduled_deletions(), ["\\??\\" + path for path in stale])
+
+        self.remount(drive, "rw")
+        self.assertOutput(w.install("-installDir=" + layout.dir, "-acceptEULA"), 0, layout.success_lines())
+        self.assertIsNone(w.scheduled_deletions())
+        w.restart()
+        for path in layout.files:
+            self.assertEqual(w.read_file(path), self.image_file(layout.sources[path]), path)
+        self.assertEqual(w.read_file(layout.uninstaller), embedded_uninstaller())
+
+    def tmpfs_drive(self, letter):
+        """A drive of its own (a tmpfs mounted in the prefix), which can be made read-only."""
+        path = os.path.join(self.wine.prefix, "drive_" + letter)
+        os.mkdir(path)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", path],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("cannot mount a tmpfs here (needs root)")
+        self.addCleanup(subprocess.run, ["umount", "-l", path])
+        self.addCleanup(self.wine.stop)   # nothing of the prefix may keep the mount busy
+        os.symlink("../drive_" + letter, os.path.join(self.wine.prefix, "dosdevices", letter + ":"))
+        return path
+
+    def remount(self, path, mode):
+        subprocess.run(["mount", "-o", "remount," + mode, path], check=True)
