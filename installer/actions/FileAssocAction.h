@@ -32,5 +32,5 @@ private:
     bool m_registered = false;
     bool m_createdKey = false;  // the extension key did not exist before
     std::string m_progIdKey;    // full name, as m_extensionKey
-    bool m_createsProgId;       // the ProgID key did not exist before
+    bool m_createsProgId = false;  // the ProgID key did not exist before
 };

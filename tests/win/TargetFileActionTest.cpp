@@ -119,6 +119,29 @@ TEST_F(TargetFileActionTest, AnExistingFileIsOverwrittenOnlyWhenAllowedAndPutBac
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// The kept copy sits next to the file under a name of its own; in use at commit, it goes
+// at the next restart.
+TEST_F(TargetFileActionTest, AKeptFileInUseAtCommitIsDeletedAtRestart) {
+    const std::string target = Path("uninst.exe");
+    const std::string kept = Path("uninst.exe.qx2.kept");
+    ActionTest::WriteFileBytes(target, "earlier");
+    ActionTest::WriteFileBytes(Path("uninst.exe.qx1.kept"), "someone else's");
+    Options().interactive = false;
+    Options().force = true;
+    std::unique_ptr<TargetFileAction> action;
+    Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
+    ASSERT_EQ(ReadFileBytes(kept), "earlier");
+    HANDLE held = CreateFileA(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    action->Commit();
+    CloseHandle(held);
+    action.reset();
+    EXPECT_TRUE(ActionTest::IsScheduledForRestart(kept));
+    EXPECT_EQ(ReadFileBytes(Path("uninst.exe.qx1.kept")), "someone else's");
+    EXPECT_EQ(ReadFileBytes(target), Plain());
+    CancelDeleteAtRestart(kept);
+}
+
 TEST_F(TargetFileActionTest, ACorruptResourceFailsWithTheInflateReasonAndLeavesNoNewFile) {
     struct Case {
         unsigned id;
