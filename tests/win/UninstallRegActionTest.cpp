@@ -79,15 +79,14 @@ TEST_F(UninstallRegActionTest, ReplacesAnEarlierKeyWithTheSixValues) {
 std::vector<std::string> RawValues(const std::string& key) {
     std::vector<std::string> values;
     HKEY h;
+    char name[256], data[1024];
+    DWORD nameLength, size, type;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return values;
-    char name[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name, size = sizeof data, type = 0;
-        if (RegEnumValueA(h, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-        values.push_back(std::string(name, nameLength) + "|" + std::to_string(type) + "|" +
-                         std::string(reinterpret_cast<char*>(data), size));
-    }
+    for (DWORD i = 0; nameLength = sizeof name, size = sizeof data,
+                      RegEnumValueA(h, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+                          ERROR_SUCCESS;
+         ++i)
+        values.push_back(std::string(name, nameLength) + "|" + std::to_string(type) + "|" + std::string(data, size));
     RegCloseKey(h);
     std::sort(values.begin(), values.end());
     return values;
@@ -95,29 +94,26 @@ std::vector<std::string> RawValues(const std::string& key) {
 
 // A registration that was there before comes back value for value, whatever the types.
 TEST_F(UninstallRegActionTest, RollbackPutsBackAnEarlierRegistration) {
+    const DWORD seven = 7;
+    const struct {
+        const char* name;
+        DWORD type;
+        const void* data;
+        DWORD size;
+    } earlier[] = {{"", REG_SZ, "default", 8},          {"DisplayName", REG_SZ, "Older", 6},
+                   {"Version", REG_EXPAND_SZ, "%X%", 4}, {"NoModify", REG_DWORD, &seven, 4},
+                   {"Blob", REG_BINARY, "\0\1\xFF", 3},  {"List", REG_MULTI_SZ, "a\0b\0", 5}};
     HKEY h;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr),
-              ERROR_SUCCESS);
-    const DWORD number = 7;
-    const BYTE bytes[] = {0, 1, 2, 0xFF};
-    RegSetValueExA(h, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("default"), 8);
-    RegSetValueExA(h, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>("Older"), 6);
-    RegSetValueExA(h, "Version", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%X%"), 4);
-    RegSetValueExA(h, "NoModify", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegSetValueExA(h, "Blob", 0, REG_BINARY, bytes, sizeof bytes);
-    RegSetValueExA(h, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0b\0"), 5);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr), 0);
+    for (const auto& v : earlier) RegSetValueExA(h, v.name, 0, v.type, static_cast<const BYTE*>(v.data), v.size);
     RegCloseKey(h);
     const std::vector<std::string> before = RawValues(m_key);
     ASSERT_EQ(before.size(), 6u);
-    Outcome undone;
-    {
-        std::unique_ptr<UninstallRegAction> action;
-        Run([&] { action = Make(); });
-        EXPECT_EQ(Value("Version"), "REG_SZ:4.26");
-        EXPECT_EQ(Value("NoModify"), "<missing>");
-        undone = Run([&] { action.reset(); });
-    }
-    EXPECT_EQ(undone.lines, Lines{"Rollback: unregistering uninstaller"});
+    std::unique_ptr<UninstallRegAction> action;
+    Run([&] { action = Make(); });
+    EXPECT_EQ(Value("Version"), "REG_SZ:4.26");
+    EXPECT_EQ(Value("NoModify"), "<missing>");
+    EXPECT_EQ(Run([&] { action.reset(); }).lines, Lines{"Rollback: unregistering uninstaller"});
     EXPECT_EQ(RawValues(m_key), before);
 }
 
