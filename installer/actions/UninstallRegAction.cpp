@@ -106,8 +106,13 @@ void UninstallRegAction::Rollback() noexcept {
 // The key gets exactly the values it had; its subkeys, never touched, stay as they are.
 long UninstallRegAction::PutBackPrevious() const {
     HKEY raw = nullptr;
-    LONG code = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw, nullptr);
+    LONG code = ERROR_CHILD_MUST_BE_VOLATILE;
+    // Where only volatile keys may be made, the key that was there was volatile too.
+    for (DWORD option : {REG_OPTION_NON_VOLATILE, REG_OPTION_VOLATILE}) {
+        if (code != ERROR_CHILD_MUST_BE_VOLATILE) break;
+        code = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, nullptr, option,
+                               KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw, nullptr);
+    }
     if (code != ERROR_SUCCESS) return code;
     KeyHandle key(raw);
     std::vector<SavedValue> now;

@@ -343,6 +343,14 @@ class Prefix:
         result = self.run(os.path.join(HELPERS, "reglink.exe"), root, sub, target)
         assert result.code == 0, "cannot make %s a link: %r" % (key, result)
 
+    def volatile_key(self, key):
+        """Makes the key and its missing parents volatile keys (HKLM\\... or HKCU\\...).
+        Below it only volatile keys can be made. It lasts as long as the session, which is
+        kept alive from here until close()."""
+        self.stop()
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        self.reg_link(key, "--volatile")
+
 
 class PrefixTest(unittest.TestCase):
     """Each test starts from the template's known state in its own prefix."""

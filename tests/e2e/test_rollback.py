@@ -7,12 +7,13 @@ import subprocess
 import unittest
 
 from harness import diff_files
-from installation import (CLASSES, DEAD_LINK_TARGET, UNINSTALL_KEY, InstallationTest, Layout, embedded_uninstaller,
-                          join)
+from installation import (CLASSES, DEAD_LINK_TARGET, UNINSTALL_KEY, UNINSTALL_ROOT, InstallationTest, Layout,
+                          embedded_uninstaller, join)
 
 DIR = "C:\\Apps\\Q"
 NOT_A_FOLDER = "': The specified target path already exists and is not a directory, aborting"
 REGISTRY_FAILURE = "RegCreateKeyExA() failed: Windows error: 2: File not found."
+VOLATILE_FAILURE = "RegCreateKeyExA() failed: Windows error: 1021: Subkey must be volatile."
 
 
 class RollbackTest(InstallationTest):
@@ -142,13 +143,22 @@ class RollbackTest(InstallationTest):
         self.assertMachineUnchanged(before, self.snapshot())
 
     def test_registration_failure_puts_back_everything_the_run_replaced(self):
-        # An association and a desktop shortcut were there before; the run replaces both.
+        # An association, a desktop shortcut and a registration were there before; the run
+        # replaces them all. The registration is a volatile key (reached through a link),
+        # so once deleted it cannot be written again the usual way: the failure comes after
+        # the replacement.
         w = self.wine
         layout = self.layout()
         w.set_value(CLASSES + "\\.dvs", "", "Arvendo.Dorvask.3.1.Settings")
         w.write_file(layout.desktop_link, b"the user's own link")
-        w.reg_link(UNINSTALL_KEY, DEAD_LINK_TARGET)
+        earlier = "HKEY_LOCAL_MACHINE\\Software\\QxVolatile\\Quarnelix"
+        w.volatile_key(earlier)
+        w.set_value(earlier, "DisplayName", "Arvendo Quarnelix 4.20 (remove only)")
+        w.set_value(earlier, "InstallDir", "%ProgramFiles%\\Q", "REG_EXPAND_SZ")
+        w.set_value(earlier, "NoModify", "1", "REG_DWORD")
+        w.reg_link(UNINSTALL_KEY, "\\Registry\\Machine\\Software\\QxVolatile\\Quarnelix")
         before = self.snapshot()
+        self.assertEqual(before[0].keys[UNINSTALL_ROOT][UNINSTALL_KEY]["NoModify"], ("REG_DWORD", 1))
         result = w.install("-installDir=" + DIR, "-acceptEULA")
         self.assertOutput(result, 113,
                           layout.extraction_lines() + layout.shortcut_lines() +
@@ -156,7 +166,8 @@ class RollbackTest(InstallationTest):
                            "Warning: Replacing file association for extension '.dvs' currently associated with "
                            "Arvendo Dorvask 3.1 Settings",
                            "Registering uninstaller",
-                           "Uninstaller registration failed: " + REGISTRY_FAILURE + ", aborting",
+                           "Uninstaller registration failed: " + VOLATILE_FAILURE + ", aborting",
+                           "Rollback: unregistering uninstaller",
                            "Rollback: removing previously created file association for extension .dvs",
                            "Rollback: removing previously created file association for extension .qxp"] +
                           layout.rollback_menu(kept=[layout.desktop_link]) + layout.rollback_files())
