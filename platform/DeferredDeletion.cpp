@@ -97,14 +97,18 @@ bool DeleteAtRestart9x(const std::string& path) {
     return WriteRenameSection(section);
 }
 
+// The path's short form, or "" when it has none (a path that does not exist).
+std::string ShortPathOrNothing(const std::string& path) {
+    std::string shortPath;
+    return ShortPath(path, shortPath) ? shortPath : std::string();
+}
+
 bool CancelDeleteAtRestartNt(const std::string& path) {
     try {
         // A missing value throws, and there is nothing to cancel.
         std::vector<std::string> list =
             RegReadMultiString(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingRenamesValue);
-        std::string shortPath;
-        if (!ShortPath(path, shortPath)) return false;
-        if (!PendingRenameList::RemoveDeletions(list, shortPath, ShortPath, SamePath))
+        if (!PendingRenameList::RemoveDeletions(list, path, ShortPathOrNothing(path), ShortPath, SamePath))
             return false;
         if (list.empty()) {
             // An empty list stored as a value makes the system append the next
@@ -121,15 +125,42 @@ bool CancelDeleteAtRestartNt(const std::string& path) {
 
 bool CancelDeleteAtRestart9x(const std::string& path) {
     WininitSection section = ReadRenameSection();
-    std::string shortPath;
-    if (!ShortPath(path, shortPath)) return false;
-    if (!section.Drop(WininitSection::DeletionEntry(shortPath), SamePath)) return false;
+    // An entry naming the full path (one that did not exist when it was scheduled) or
+    // the short form of the path as it exists now.
+    bool dropped = section.Drop(WininitSection::DeletionEntry(path), SamePath);
+    const std::string shortPath = ShortPathOrNothing(path);
+    if (!shortPath.empty() && section.Drop(WininitSection::DeletionEntry(shortPath), SamePath)) dropped = true;
+    if (!dropped) return false;
     // Written back, a section cut short by the buffer would lose the entries beyond it.
     if (section.MaybeTruncated()) {
         SetLastError(ERROR_BUFFER_OVERFLOW);
         return false;
     }
     return WriteRenameSection(section);
+}
+
+// The paths named by pending deletions, each with its short form when it has one.
+void CollectPendingNames(PathNameSet& names) {
+    std::vector<std::string> sources;
+    if (IsNtFamily()) {
+        try {
+            sources = PendingRenameList::DeletionSources(
+                RegReadMultiString(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingRenamesValue));
+        } catch (...) {
+            return;  // no list: nothing pending
+        }
+    } else {
+        const std::string nul = "NUL=";
+        const WininitSection section = ReadRenameSection();
+        for (const std::string& entry : section.Entries())
+            if (entry.size() > nul.size() && SamePath(entry.substr(0, nul.size()), nul))
+                sources.push_back(entry.substr(nul.size()));
+    }
+    for (const std::string& source : sources) {
+        names.Add(source);
+        const std::string shortSource = ShortPathOrNothing(source);
+        if (!shortSource.empty()) names.Add(shortSource);
+    }
 }
 
 }  // namespace
@@ -155,4 +186,21 @@ bool CancelDeleteAtRestart(const std::string& path) {
     } catch (...) {
         return false;
     }
+}
+
+PendingDeletions::PendingDeletions() {
+    try {
+        CollectPendingNames(m_names);
+    } catch (...) {
+        // Unreadable is as good as empty: CancelDeleteAtRestart could not read it either.
+    }
+}
+
+bool PendingDeletions::Cancel(const std::string& path) {
+    if (m_names.Empty()) return false;
+    if (!m_names.Contains(path)) {
+        std::string shortPath;
+        if (!ShortPath(path, shortPath) || !m_names.Contains(shortPath)) return false;
+    }
+    return CancelDeleteAtRestart(path);
 }

@@ -1,6 +1,7 @@
 #include "installer/actions/FileAssocAction.h"
 
 #include "NoCrtLib/Console.h"
+#include "NoCrtLib/WWLibExceptions.h"
 #include "installer/Product.h"
 #include "installer/actions/UninstallParams.h"
 #include "platform/RegKey.h"
@@ -14,9 +15,12 @@ FileAssocAction::FileAssocAction(const std::string& progId, const std::string& e
                                  const std::string& description, const std::string& icon,
                                  const FileAssocVerbs& verbs)
     : m_extension(extension),
-      m_extensionKey(ClassesKeyFullName(extension)) {
+      m_extensionKey(ClassesKeyFullName(extension)),
+      m_progIdKey(ClassesKeyFullName(progId)) {
     // Any failure to read (usually: no such key) means there is nothing to put back.
     RegKey(m_extensionKey, RegKey::Flavour::Status).ReadString("", false, m_previousValue);
+    m_createsProgId = RegKey(HKEY_LOCAL_MACHINE, JoinPath(ClassesSubKey, progId), KEY_READ,
+                             RegKey::Flavour::Status).Code() == ERROR_FILE_NOT_FOUND;
     ConsoleLine(FileAssocAnnouncement(m_extension, m_previousValue));
 
     try {
@@ -57,11 +61,21 @@ void FileAssocAction::Rollback() noexcept {
                 key.DeleteValue("");
             }
         } catch (const std::exception& e) {
-            const FileAssocUndoFailure report = FileAssocUndoFailureReport(restoring, m_extension, e.what());
-            ConsoleLine(report.line);
-            Prompt::ReportError(report.boxText, report.caption);
+            Report(restoring, e.what());
+        }
+        // The ProgID's keys this run made go too; one that was there before stays.
+        if (m_createsProgId) {
+            RegKey progId(m_progIdKey, RegKey::Flavour::Status);
+            if (!progId.Delete(true) && progId.Code() != ERROR_FILE_NOT_FOUND)
+                Report(false, WWLib::RegException(progId).what());
         }
     } catch (...) {
         // Rollback goes on with the next action whatever happens here.
     }
+}
+
+void FileAssocAction::Report(bool restoring, const std::string& reason) {
+    const FileAssocUndoFailure report = FileAssocUndoFailureReport(restoring, m_extension, reason);
+    ConsoleLine(report.line);
+    Prompt::ReportError(report.boxText, report.caption);
 }

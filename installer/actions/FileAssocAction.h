@@ -2,8 +2,8 @@
 // Points a file-name extension at a ProgID below HKEY_LOCAL_MACHINE\SOFTWARE\Classes and
 // describes the ProgID (description, icon, verbs). Rollback puts the extension's previous
 // association back; when it had none, it deletes the extension key this action created,
-// or only the default value of a key that was already there. The ProgID keys stay (the
-// uninstaller's "-delRegKey=" items remove them).
+// or only the default value of a key that was already there. It also deletes the ProgID
+// key and its subkeys when this action made them; a ProgID key that was there stays.
 #include "installer/actions/FileAssocPlan.h"
 #include "installer/actions/InstallAction.h"
 
@@ -24,10 +24,13 @@ public:
 
 private:
     void Rollback() noexcept;
+    void Report(bool restoring, const std::string& reason);
 
     std::string m_extension;
     std::string m_extensionKey;  // full name, "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\<extension>"
     std::string m_previousValue;
     bool m_registered = false;
     bool m_createdKey = false;  // the extension key did not exist before
+    std::string m_progIdKey;    // full name, as m_extensionKey
+    bool m_createsProgId = false;  // the ProgID key did not exist before
 };

@@ -40,6 +40,7 @@ ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& t
                                const std::string& description, const std::string& iconFile, int32_t iconIndex)
     : m_path(linkPath) {
     ConsoleLine("Creating shortcut " + m_path);
+    m_kept = KeptAside(m_path);  // an existing link goes back on rollback
 
     std::string reason;
     {
@@ -59,19 +60,35 @@ ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& t
             } else {
                 AppendUninstallParam("delFile", m_path);
                 m_created = true;
-                // An earlier rollback may have left this path scheduled for deletion at restart.
-                CancelDeleteAtRestart(m_path);
+                // An earlier run may have left this path scheduled for deletion at restart.
+                m_cancelledDeletion = CancelDeleteAtRestart(m_path);
             }
         } catch (const WWLib::ComException& e) {
             reason = ShortcutFailureReason(e.what());
         }
     }
+    if (m_created) return;
+    m_kept.PutBack();
     // Asked with COM released: the question may end the run.
-    if (!m_created) Prompt::ContinueOrAbort(ShortcutFailureQuestion(m_path, reason));
+    Prompt::ContinueOrAbort(ShortcutFailureQuestion(m_path, reason));
 }
 
 ShortcutAction::~ShortcutAction() {
-    if (m_created && ShouldUndo()) Rollback();
+    if (!m_created) return;
+    if (!ShouldUndo()) {
+        m_kept.Discard();
+        return;
+    }
+    if (m_kept)
+        m_kept.Restore();
+    else
+        Rollback();
+    if (m_cancelledDeletion) DeleteAtRestart(m_path);
+}
+
+void ShortcutAction::Commit() {
+    InstallAction::Commit();
+    m_kept.Discard();
 }
 
 void ShortcutAction::Rollback() noexcept {

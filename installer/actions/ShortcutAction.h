@@ -1,8 +1,10 @@
 #pragma once
 // One shell shortcut (.lnk), made through the shell's link object and deleted again on
-// rollback. A shortcut that cannot be saved is offered to the user (or decided by -force)
-// and then either left out or ends the run with SilentExit 105.
+// rollback; a link that was there before is kept aside and put back instead. A shortcut
+// that cannot be saved is offered to the user (or decided by -force) and then either
+// left out or ends the run with SilentExit 105.
 #include "installer/actions/InstallAction.h"
+#include "installer/actions/KeptAside.h"
 
 #include <cstdint>
 #include <string>
@@ -17,6 +19,9 @@ public:
                    int32_t iconIndex);
     ~ShortcutAction() override;
 
+    // Also deletes the link kept aside.
+    void Commit() override;
+
     const std::string& Path() const { return m_path; }
     // False when saving failed and the run went on without the shortcut.
     bool Created() const { return m_created; }
@@ -26,4 +31,6 @@ private:
 
     std::string m_path;
     bool m_created = false;
+    KeptAside m_kept;  // the link this one replaced
+    bool m_cancelledDeletion = false;
 };

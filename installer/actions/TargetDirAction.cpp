@@ -90,7 +90,7 @@ TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
     // From here a throw destroys m_parent, which removes the parents made above.
 
     if (Exists(m_path)) {
-        Commit();
+        // Never removed (m_created stays clear); only a cancelled deletion at restart is undone.
         if (IsKnownNonFolder(m_path)) FailNotAFolder(m_path);
     } else if (CreateDirectoryA(m_path.c_str(), nullptr)) {
         m_created = true;
@@ -98,12 +98,16 @@ TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
         FailFolderCreation(m_path, WinErrorText(GetLastError()));
     }
 
-    // An earlier rollback may have left this folder scheduled for removal at restart.
-    CancelDeleteAtRestart(m_path);
+    // An earlier run may have left this folder scheduled for removal at restart.
+    m_cancelledDeletion = CancelDeleteAtRestart(m_path);
 }
 
 TargetDirAction::~TargetDirAction() {
-    if (m_created && ShouldUndo()) Rollback();
+    if (ShouldUndo()) {
+        if (m_created) Rollback();
+        // Scheduled after the folder's files, so the restart finds it empty.
+        if (m_cancelledDeletion) DeleteAtRestart(m_path);
+    }
     // m_parent is destroyed after this, so parents are removed after their child.
 }
 

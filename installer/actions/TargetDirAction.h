@@ -1,7 +1,8 @@
 #pragma once
 // Makes sure a folder exists, creating it and every missing parent folder, and removes
 // what it created when the installation is rolled back (child first, then parents).
-// A folder that already existed is committed at once and never removed.
+// A folder that already existed is never removed. A deletion at restart of the folder
+// that an earlier run left pending is cancelled, and scheduled again by rollback.
 #include "installer/actions/InstallAction.h"
 
 #include <memory>
@@ -34,5 +35,6 @@ private:
 
     std::string m_path;
     bool m_created = false;
+    bool m_cancelledDeletion = false;
     std::unique_ptr<TargetDirAction> m_parent;  // present only when this action made the parent
 };

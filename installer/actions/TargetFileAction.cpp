@@ -12,15 +12,28 @@ TargetFileAction::TargetFileAction(unsigned resourceId, const std::string& path)
     : m_path(path.empty() ? Options().uninstallerPath : path) {
     AddFileUninstallParam(m_path);
     if (TargetExists(m_path)) {
-        Commit();  // what was there before is never deleted by rollback
         ConfirmOverwrite(m_path);
+        m_kept = KeptAside(m_path);
     }
     ConsoleLine("Installing " + m_path);
     ExtractZlibResource(m_path, resourceId);
-    // An earlier rollback may have left this path scheduled for deletion at restart.
-    CancelDeleteAtRestart(m_path);
+    // An earlier run may have left this path scheduled for deletion at restart.
+    m_cancelledDeletion = CancelDeleteAtRestart(m_path);
 }
 
 TargetFileAction::~TargetFileAction() {
-    if (ShouldUndo()) RollbackDeleteFile(m_path);
+    if (!ShouldUndo()) {
+        m_kept.Discard();
+        return;
+    }
+    if (m_kept)
+        m_kept.Restore();
+    else
+        RollbackDeleteFile(m_path);
+    if (m_cancelledDeletion) DeleteAtRestart(m_path);
+}
+
+void TargetFileAction::Commit() {
+    InstallAction::Commit();
+    m_kept.Discard();
 }

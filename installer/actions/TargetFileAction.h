@@ -1,8 +1,8 @@
 #pragma once
-// Writes one file from a zlib resource of this executable (the uninstaller) and deletes
-// it again on rollback. A file that was already there makes the action commit itself at
-// once, so rollback never deletes what the installer did not create.
+// Writes one file from a zlib resource of this executable (the uninstaller). Rollback
+// deletes it again, or, when a file was already there, puts that file back as it was.
 #include "installer/actions/InstallAction.h"
+#include "installer/actions/KeptAside.h"
 
 #include <string>
 
@@ -14,8 +14,13 @@ public:
     TargetFileAction(unsigned resourceId, const std::string& path);
     ~TargetFileAction() override;
 
+    // Also deletes the file kept aside.
+    void Commit() override;
+
     const std::string& Path() const { return m_path; }
 
 private:
     std::string m_path;
+    KeptAside m_kept;                 // the file this one replaced; put back if inflating fails
+    bool m_cancelledDeletion = false;
 };

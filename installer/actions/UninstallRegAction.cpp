@@ -5,6 +5,7 @@
 #include "installer/InstallOptions.h"
 #include "installer/actions/UninstallParams.h"
 #include "installer/actions/UninstallRegPlan.h"
+#include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "ui/Prompt.h"
 
@@ -12,9 +13,44 @@
 
 #include <exception>
 
+namespace {
+
+struct KeyTraits {
+    using Raw = HKEY;
+    static Raw None() { return nullptr; }
+    static void Close(Raw h) { RegCloseKey(h); }
+};
+using KeyHandle = Owned<KeyTraits>;
+
+// Every value of an open key, any type, as stored.
+LONG ReadValues(HKEY key, std::vector<UninstallRegAction::SavedValue>& values) {
+    DWORD count = 0, nameChars = 0, dataBytes = 0;
+    LONG code = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &nameChars,
+                                 &dataBytes, nullptr, nullptr);
+    if (code != ERROR_SUCCESS) return code;
+    std::vector<char> name(nameChars + 1);
+    std::vector<BYTE> data(dataBytes + 1);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        code = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (code == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+        if (code != ERROR_SUCCESS) return code;
+        values.push_back({std::string(name.data(), nameLength), type, std::vector<BYTE>(data.begin(), data.begin() + size)});
+    }
+}
+
+}  // namespace
+
 UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::string& displayName,
                                        const std::string& version)
     : m_keyPath(UninstallKeyPath(keyName)) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) == ERROR_SUCCESS) {
+        KeyHandle previous(raw);
+        m_hadPrevious = ReadValues(previous.Get(), m_previous) == ERROR_SUCCESS;
+    }
     // Values an older version wrote and this one does not must not survive.
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
     ConsoleLine("Registering uninstaller");
@@ -38,18 +74,25 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
         write(values, UninstallValuesBeforeOwnItem, values.size());
         m_registered = true;
     } catch (const std::exception& e) {
-        Prompt::ContinueOrAbort(UninstallRegFailureQuestion(e.what()));
+        try {
+            Prompt::ContinueOrAbort(UninstallRegFailureQuestion(e.what()));
+        } catch (...) {
+            // No action is left to undo this: the registration that was there goes back now.
+            if (m_hadPrevious && !Options().noRollback) Rollback();
+            throw;
+        }
     }
 }
 
 UninstallRegAction::~UninstallRegAction() {
-    if (m_registered && ShouldUndo()) Rollback();
+    // A registration that was replaced goes back even after a failure the user went on from.
+    if ((m_registered || m_hadPrevious) && ShouldUndo()) Rollback();
 }
 
 void UninstallRegAction::Rollback() noexcept {
     try {
         ConsoleLine("Rollback: unregistering uninstaller");
-        const LONG code = RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
+        const LONG code = m_hadPrevious ? PutBackPrevious() : RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
         if (code == ERROR_SUCCESS) return;
         const std::string reason = WinErrorText(static_cast<DWORD>(code));
         ConsoleLine("Uninstaller unregistration failed: " + reason);
@@ -58,4 +101,28 @@ void UninstallRegAction::Rollback() noexcept {
     } catch (...) {
         // Rollback goes on with the next action whatever happens here.
     }
+}
+
+// The key gets exactly the values it had; its subkeys, never touched, stay as they are.
+long UninstallRegAction::PutBackPrevious() const {
+    HKEY raw = nullptr;
+    LONG code = ERROR_CHILD_MUST_BE_VOLATILE;
+    // Where only volatile keys may be made, the key that was there was volatile too.
+    for (DWORD option : {REG_OPTION_NON_VOLATILE, REG_OPTION_VOLATILE}) {
+        if (code != ERROR_CHILD_MUST_BE_VOLATILE) break;
+        code = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, nullptr, option,
+                               KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw, nullptr);
+    }
+    if (code != ERROR_SUCCESS) return code;
+    KeyHandle key(raw);
+    std::vector<SavedValue> now;
+    if ((code = ReadValues(key.Get(), now)) != ERROR_SUCCESS) return code;
+    for (const SavedValue& value : now)
+        if ((code = RegDeleteValueA(key.Get(), value.name.c_str())) != ERROR_SUCCESS) return code;
+    for (const SavedValue& value : m_previous) {
+        code = RegSetValueExA(key.Get(), value.name.c_str(), 0, value.type, value.data.data(),
+                              static_cast<DWORD>(value.data.size()));
+        if (code != ERROR_SUCCESS) return code;
+    }
+    return ERROR_SUCCESS;
 }

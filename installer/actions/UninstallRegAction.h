@@ -1,11 +1,14 @@
 #pragma once
 // Registers the installed product in Windows' list of installed programs, under
 // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<key name>,
-// storing the finished uninstall parameter string; rollback deletes the key. Runs last
-// among the actions so the string it stores is complete.
+// storing the finished uninstall parameter string; rollback deletes the key, or puts
+// back every value of a registration that was there before. Runs last among the actions
+// so the string it stores is complete.
 #include "installer/actions/InstallAction.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class UninstallRegAction : public InstallAction {
 public:
@@ -20,9 +23,19 @@ public:
     // Set once every value is written: rollback is then pending.
     bool Registered() const { return m_registered; }
 
+    struct SavedValue {
+        std::string name;
+        unsigned long type;
+        std::vector<uint8_t> data;
+    };
+
 private:
     void Rollback() noexcept;
+    // The saved values back in place of the key's present ones; a Windows error code.
+    long PutBackPrevious() const;
 
     std::string m_keyPath;
     bool m_registered = false;
+    bool m_hadPrevious = false;  // the key existed: m_previous holds its values
+    std::vector<SavedValue> m_previous;
 };

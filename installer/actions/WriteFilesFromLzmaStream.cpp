@@ -15,11 +15,26 @@
 
 WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream() {
     m_output.Reset();  // a file left open by a failed extraction could not be deleted
-    if (!ShouldUndo()) return;
-    while (!m_created.empty()) {
-        RollbackDeleteFile(m_created.back());
-        m_created.pop_back();
+    const bool undo = ShouldUndo();
+    while (!m_written.empty()) {
+        Written& file = m_written.back();
+        if (!undo) {
+            file.kept.Discard();
+        } else {
+            if (file.kept)
+                file.kept.Restore();
+            else
+                RollbackDeleteFile(file.path);
+            // Put back what this run took from the restart's work.
+            if (file.cancelledDeletion) DeleteAtRestart(file.path);
+        }
+        m_written.pop_back();
     }
+}
+
+void WriteFilesFromLzmaStream::Commit() {
+    InstallAction::Commit();
+    for (Written& file : m_written) file.kept.Discard();
 }
 
 void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder) {
@@ -40,34 +55,36 @@ void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) 
     else
         m_path = JoinPath(m_targetFolder, file.name);
     AddFileUninstallParam(m_path);
-    if (CreateNewFile()) return;
-    if (TargetExists(m_path))
-        ConfirmOverwrite(m_path);
-    else
-        m_created.push_back(m_path);  // before creation: a partly written file is rolled back too
-    ConsoleLine("Installing " + m_path);
-    CancelDeleteAtRestart(m_path);
-    m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_output)
-        throw InstallError("Error creating target installation file '" + m_path +
-                           "' - CreateFile() failed with the following error: " + WinErrorText(GetLastError()));
+    if (!CreateNewFile()) {
+        KeptAside kept;
+        if (TargetExists(m_path)) {
+            ConfirmOverwrite(m_path);
+            kept = KeptAside(m_path);
+        }
+        ConsoleLine("Installing " + m_path);
+        m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_output)
+            throw InstallError("Error creating target installation file '" + m_path +
+                               "' - CreateFile() failed with the following error: " +
+                               WinErrorText(GetLastError()));
+        // Recorded once it exists: a partly written file is rolled back too, a path that
+        // could not be created is not.
+        m_written.push_back({m_path, std::move(kept), false});
+    }
+    // An earlier run may have left this path scheduled for deletion at restart.
+    m_written.back().cancelledDeletion = m_pending.Cancel(m_path);
 }
 
 // Nearly every file is new. Creating it exclusively learns that with one lookup of the name,
 // where the existence test and the creation take two, and under Wine each lookup of a name
-// that is not there reads the whole folder. CancelDeleteAtRestart finds a scheduled deletion
-// by the target's short name, which a file that did not exist has not, so for a new file it
-// has nothing to do. Any failure, an existing file or folder among them, leaves nothing
-// behind and takes the full way.
+// that is not there reads the whole folder. Any failure, an existing file or folder among
+// them, leaves nothing behind and takes the full way.
 bool WriteFilesFromLzmaStream::CreateNewFile() {
-    m_created.push_back(m_path);   // before creation, as below
     m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_output) {
-        m_created.pop_back();
-        return false;
-    }
+    if (!m_output) return false;
+    m_written.push_back({m_path, KeptAside(), false});
     ConsoleLine("Installing " + m_path);
     return true;
 }

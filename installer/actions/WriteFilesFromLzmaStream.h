@@ -1,9 +1,13 @@
 #pragma once
 // Writes the product's files from the LZMA package stream resource into the target
-// folder, recording every file it creates so that rollback deletes them newest first.
-// Files that existed before (and were overwritten after confirmation) are never deleted.
+// folder, recording every file it writes so that rollback undoes them newest first: a
+// new file is deleted, a file that existed before (overwritten after confirmation) is
+// put back as it was. Each file's pending deletion at restart is cancelled, and
+// scheduled again by rollback.
 #include "installer/actions/InstallAction.h"
+#include "installer/actions/KeptAside.h"
 #include "installer/actions/PackageStreamParser.h"
+#include "platform/DeferredDeletion.h"
 #include "platform/Handles.h"
 
 #include <string>
@@ -19,7 +23,8 @@ public:
     // so the files it created are rolled back with the other actions.
     void Extract(unsigned resourceId, const std::string& targetFolder);
 
-    const std::vector<std::string>& CreatedFiles() const { return m_created; }
+    // Also deletes the files kept aside.
+    void Commit() override;
 
 private:
     void BeginFile(const PackageStreamParser::File& file) override;
@@ -28,8 +33,15 @@ private:
     // Creates the file at m_path when nothing of that name exists, and says whether it did.
     bool CreateNewFile();
 
+    struct Written {
+        std::string path;
+        KeptAside kept;               // the file it replaced, if any
+        bool cancelledDeletion;       // a deletion at restart of path was cancelled
+    };
+
     std::string m_targetFolder;
     std::string m_path;
-    std::vector<std::string> m_created;
+    std::vector<Written> m_written;
+    PendingDeletions m_pending;  // read when the extractor is made, just before extraction
     FileHandle m_output;  // the file being written; closed by EndFile
 };

@@ -16,6 +16,9 @@ WIN_BUILD = os.environ.get("QX_WIN_BUILD", os.path.join(SOURCE, "build", "win"))
 INSTALLER = os.path.join(DIST, "QuarnelixInstaller.exe")
 HELPERS = os.path.join(WIN_BUILD, "e2e-helpers")
 
+SESSION_MANAGER = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager"
+PENDING = "PendingFileRenameOperations"
+
 WINE_ENV = {
     "WINEDEBUG": "-all",
     "WINEARCH": "win32",
@@ -145,8 +148,7 @@ class Prefix:
         self.env = dict(os.environ, WINEPREFIX=self.prefix, HOME=os.path.join(self.work, "home"), **WINE_ENV)
 
     def close(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
+        self.stop()
         shutil.rmtree(self.work, ignore_errors=True)
 
     def run(self, program, *args, timeout=120, display=None, cwd=None):
@@ -212,6 +214,34 @@ class Prefix:
             if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
                 return parts[2] if len(parts) == 3 else ""
         return None
+
+    def schedule_deletions(self, paths):
+        """Deletions at the next restart, as MoveFileEx records them: (source, empty) pairs."""
+        entries = []
+        for path in paths:
+            entries += ["\\??\\" + path, ""]
+        data = b"".join(e.encode("latin-1") + b"\0" for e in entries) + b"\0"
+        reg = os.path.join(self.work, "pending.reg")
+        with open(reg, "w") as f:
+            f.write('REGEDIT4\r\n\r\n[%s]\r\n"%s"=hex(7):%s\r\n' %
+                    (SESSION_MANAGER, PENDING, ",".join("%02x" % b for b in data)))
+        code, out = self.reg("import", unix_to_wine(reg))
+        assert code == 0, out
+
+    def scheduled_deletions(self):
+        """The sources of the pending restart operations (None when there are none)."""
+        value = self.export_key(SESSION_MANAGER)[SESSION_MANAGER].get(PENDING)
+        return None if value is None else [e for e in value[1] if e]
+
+    def stop(self):
+        """Ends the prefix's session (its wineserver and every program in it)."""
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
+
+    def restart(self):
+        """A new session, which carries out the pending restart operations like a reboot."""
+        self.stop()
+        self.reg("query", SESSION_MANAGER)
 
     def temp_folder(self):
         """The folder GetTempPath gives programs in this prefix (TMP, as Wine sets it up)."""
@@ -313,6 +343,14 @@ class Prefix:
         root = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}.get(root, root)
         result = self.run(os.path.join(HELPERS, "reglink.exe"), root, sub, target)
         assert result.code == 0, "cannot make %s a link: %r" % (key, result)
+
+    def volatile_key(self, key):
+        """Makes the key and its missing parents volatile keys (HKLM\\... or HKCU\\...).
+        Below it only volatile keys can be made. It lasts as long as the session, which is
+        kept alive from here until close()."""
+        self.stop()
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        self.reg_link(key, "--volatile")
 
 
 class PrefixTest(unittest.TestCase):

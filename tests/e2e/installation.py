@@ -6,7 +6,7 @@ import shlex
 import struct
 import zlib
 
-from harness import INSTALLER, SOURCE, WIN_BUILD, PrefixTest, diff_files
+from harness import INSTALLER, SESSION_MANAGER, SOURCE, WIN_BUILD, PrefixTest, diff_files
 from test_package_resource import Pe
 
 MANIFEST = os.path.join(SOURCE, "product", "package.manifest")
@@ -15,7 +15,6 @@ VARIANT = {"nt": b"Windows NT family build", "9x": b"Windows 98/Me build"}
 CLASSES = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"
 UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarnelix"
 UNINSTALL_ROOT = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
-SESSION_MANAGER = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager"
 MACHINE_ENV = SESSION_MANAGER + "\\Environment"
 USER_ENV = "HKEY_CURRENT_USER\\Environment"
 PROFILE = "Arvendo.Quarnelix.4.26.Profile"
@@ -129,17 +128,21 @@ class Layout:
                  "Registering uninstaller", COMPLETED])
 
     def rollback_files(self, kept=(), folder_existed=False):
-        """Rollback lines of the uninstaller and the package files (newest first), then of
-        the installation folder and the parents it created (child first)."""
-        removed = [path for path in self.files + [self.uninstaller] if path not in kept]
+        """Rollback lines of the uninstaller and the package files (newest first; kept are the
+        files that were there before and are put back), then of the installation folder and
+        the parents it created (child first)."""
+        files = [("Rollback: restoring " if path in kept else "Rollback: removing previously created ") + path
+                 for path in (self.files + [self.uninstaller])[::-1]]
         folders = ([] if folder_existed else [self.dir]) + self.new_parents
-        return ["Rollback: removing previously created " + path for path in removed[::-1] + folders]
+        return files + ["Rollback: removing previously created " + path for path in folders]
 
-    def rollback_menu(self, links=None):
-        """Rollback lines of the shortcuts (newest first: the desktop one, when made, leads)
-        and of the Start-menu folder."""
+    def rollback_menu(self, links=None, kept=()):
+        """Rollback lines of the shortcuts (newest first: the desktop one, when made, leads;
+        kept are the links that were there before and are put back) and of the Start-menu
+        folder."""
         links = self.links() if links is None else links
-        lines = ["Rollback: removing previously created shortcut " + link for link in reversed(links)]
+        lines = [("Rollback: restoring " if link in kept else "Rollback: removing previously created shortcut ") +
+                 link for link in reversed(links)]
         if not self.menu_exists:
             lines.append("Rollback: removing previously created " + self.menu)
         return lines

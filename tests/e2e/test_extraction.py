@@ -2,37 +2,17 @@
 file in one step; anything else (a file or a folder of that name) takes the full way: the
 existence test, the question (or -force), the cancelled restart deletion, the creation.
 These tests pin what that way prints and leaves behind."""
-import os
 import unittest
 
-from harness import unix_to_wine
-from installation import SESSION_MANAGER, InstallationTest, Layout, join
+from installation import InstallationTest, Layout, join
 
 DIR = "C:\\Apps\\Q"
-PENDING = "PendingFileRenameOperations"
 
 
 class ExtractionTest(InstallationTest):
 
     def layout(self):
         return Layout(DIR, self.wine.shell_folder("Common Programs"), self.wine.shell_folder("Common Desktop"))
-
-    def schedule_deletions(self, paths):
-        """Deletions at the next restart, as MoveFileEx records them: (source, empty) pairs."""
-        entries = []
-        for path in paths:
-            entries += ["\\??\\" + path, ""]
-        data = b"".join(e.encode("latin-1") + b"\0" for e in entries) + b"\0"
-        reg = os.path.join(self.wine.work, "pending.reg")
-        with open(reg, "w") as f:
-            f.write('REGEDIT4\r\n\r\n[%s]\r\n"%s"=hex(7):%s\r\n' %
-                    (SESSION_MANAGER, PENDING, ",".join("%02x" % b for b in data)))
-        code, out = self.wine.reg("import", unix_to_wine(reg))
-        self.assertEqual(code, 0, out)
-
-    def scheduled_deletions(self):
-        value = self.wine.export_key(SESSION_MANAGER)[SESSION_MANAGER].get(PENDING)
-        return None if value is None else [e for e in value[1] if e]
 
     def test_a_folder_in_the_place_of_a_package_file(self):
         # readme.txt is the fifth package file; the four before it are new and rolled back.
@@ -62,14 +42,14 @@ class ExtractionTest(InstallationTest):
         layout = self.layout()
         existing = join(DIR, "license.txt")
         self.wine.write_file(existing, b"old licence")
-        self.schedule_deletions([existing, "C:\\Other\\keep.txt"])
+        self.wine.schedule_deletions([existing, "C:\\Other\\keep.txt"])
         result = self.wine.install("-installDir=" + DIR, "-acceptEULA", "-force")
         expected = layout.success_lines()
         expected.insert(expected.index("Installing " + existing),
                         "Warning: '%s' already exists, will be overwritten" % existing)
         self.assertOutput(result, 0, expected)
         self.assertEqual(self.wine.read_file(existing), self.image_file("license.txt"))
-        self.assertEqual(self.scheduled_deletions(), ["\\??\\C:\\Other\\keep.txt"])
+        self.assertEqual(self.wine.scheduled_deletions(), ["\\??\\C:\\Other\\keep.txt"])
 
 
 if __name__ == "__main__":

@@ -2,15 +2,18 @@
 file or folder in the way, a registry key that cannot be written), and the test checks the
 exact report, the rollback lines in reverse order of creation, the exit code, and that the
 machine's files and the touched registry keys are afterwards as they were before."""
+import os
+import subprocess
 import unittest
 
 from harness import diff_files
-from installation import (CLASSES, DEAD_LINK_TARGET, PROFILE, SETTINGS, UNINSTALL_KEY, InstallationTest, Layout,
-                          join)
+from installation import (CLASSES, DEAD_LINK_TARGET, UNINSTALL_KEY, UNINSTALL_ROOT, InstallationTest, Layout,
+                          embedded_uninstaller, join)
 
 DIR = "C:\\Apps\\Q"
 NOT_A_FOLDER = "': The specified target path already exists and is not a directory, aborting"
 REGISTRY_FAILURE = "RegCreateKeyExA() failed: Windows error: 2: File not found."
+VOLATILE_FAILURE = "RegCreateKeyExA() failed: Windows error: 1021: Subkey must be volatile."
 
 
 class RollbackTest(InstallationTest):
@@ -43,26 +46,29 @@ class RollbackTest(InstallationTest):
                 self.assertEqual(w.read_file(existing), b"kept as it was")
                 w.remove_file(existing)
 
-    def test_file_overwritten_with_force_is_kept_by_a_later_rollback(self):
+    def test_files_overwritten_with_force_are_put_back_by_a_later_rollback(self):
         # The Start-menu folder is a file: that ends even a forced run, after extraction.
         w = self.wine
         layout = self.layout(new_parents=[])
-        existing = join(DIR, "readme.txt")
-        w.write_file(existing, b"old readme")
+        existing = [join(DIR, "readme.txt"), layout.uninstaller]
+        for path in existing:
+            w.write_file(path, b"old " + path.encode())
+        os.chmod(w.wine_path(existing[0]), 0o444)   # read-only, as Windows sees it
         w.write_file(layout.menu, b"")
         before = self.snapshot()
         result = w.install("-installDir=" + DIR, "-acceptEULA", "-force")
         installing = layout.extraction_lines()
+        for path in existing:
+            installing.insert(installing.index("Installing " + path),
+                              "Warning: '%s' already exists, will be overwritten" % path)
         self.assertOutput(result, 101,
-                          installing[:4] +
-                          ["Warning: '%s' already exists, will be overwritten" % existing] +
-                          installing[4:] +
+                          installing +
                           ["Unable to create target directory '" + layout.menu + NOT_A_FOLDER] +
-                          layout.rollback_files(kept=[existing], folder_existed=True))
-        after = self.snapshot()
-        self.assertEqual(diff_files(before[0].files, after[0].files), ([], [], [existing]))
-        self.assertEqual(w.read_file(existing), self.image_file("readme.txt"))
-        self.assertMachineUnchanged(before, (after[0]._replace(files=before[0].files), after[1]))
+                          layout.rollback_files(kept=existing, folder_existed=True))
+        self.assertMachineUnchanged(before, self.snapshot())
+        for path in existing:
+            self.assertEqual(w.read_file(path), b"old " + path.encode())
+        self.assertEqual(os.stat(w.wine_path(existing[0])).st_mode & 0o777, 0o444)
 
     def test_failed_desktop_shortcut_rolls_everything_back_newest_first(self):
         # A folder where the desktop shortcut must go: the last shortcut fails.
@@ -136,12 +142,23 @@ class RollbackTest(InstallationTest):
                           layout.rollback_menu() + layout.rollback_files())
         self.assertMachineUnchanged(before, self.snapshot())
 
-    def test_registration_failure_restores_the_previous_associations(self):
+    def test_registration_failure_puts_back_everything_the_run_replaced(self):
+        # An association, a desktop shortcut and a registration were there before; the run
+        # replaces them all. The registration is a volatile key (reached through a link),
+        # so once deleted it cannot be written again the usual way: the failure comes after
+        # the replacement.
         w = self.wine
         layout = self.layout()
         w.set_value(CLASSES + "\\.dvs", "", "Arvendo.Dorvask.3.1.Settings")
-        w.reg_link(UNINSTALL_KEY, DEAD_LINK_TARGET)
+        w.write_file(layout.desktop_link, b"the user's own link")
+        earlier = "HKEY_LOCAL_MACHINE\\Software\\QxVolatile\\Quarnelix"
+        w.volatile_key(earlier)
+        w.set_value(earlier, "DisplayName", "Arvendo Quarnelix 4.20 (remove only)")
+        w.set_value(earlier, "InstallDir", "%ProgramFiles%\\Q", "REG_EXPAND_SZ")
+        w.set_value(earlier, "NoModify", "1", "REG_DWORD")
+        w.reg_link(UNINSTALL_KEY, "\\Registry\\Machine\\Software\\QxVolatile\\Quarnelix")
         before = self.snapshot()
+        self.assertEqual(before[0].keys[UNINSTALL_ROOT][UNINSTALL_KEY]["NoModify"], ("REG_DWORD", 1))
         result = w.install("-installDir=" + DIR, "-acceptEULA")
         self.assertOutput(result, 113,
                           layout.extraction_lines() + layout.shortcut_lines() +
@@ -149,18 +166,52 @@ class RollbackTest(InstallationTest):
                            "Warning: Replacing file association for extension '.dvs' currently associated with "
                            "Arvendo Dorvask 3.1 Settings",
                            "Registering uninstaller",
-                           "Uninstaller registration failed: " + REGISTRY_FAILURE + ", aborting",
+                           "Uninstaller registration failed: " + VOLATILE_FAILURE + ", aborting",
+                           "Rollback: unregistering uninstaller",
                            "Rollback: removing previously created file association for extension .dvs",
                            "Rollback: removing previously created file association for extension .qxp"] +
-                          layout.rollback_menu() + layout.rollback_files())
-        after = self.snapshot()
-        # Rollback restores the extensions only: the ProgID keys, named for this version, stay
-        # for the uninstaller's items.
-        associations = layout.association_keys()
-        for prog_id in (PROFILE, SETTINGS):
-            key = CLASSES + "\\" + prog_id
-            self.assertEqual(after[0].keys[key], associations[key])
-            after[0].keys[key] = before[0].keys[key]
-        self.assertEqual(sorted(set(after[1]) - set(before[1])), sorted([PROFILE, SETTINGS]))
-        self.assertMachineUnchanged(before, (after[0], before[1]))
-        self.assertEqual(sorted(set(before[1]) - set(after[1])), [])
+                          layout.rollback_menu(kept=[layout.desktop_link]) + layout.rollback_files())
+        # The ProgID keys this run made go with the rollback too.
+        self.assertMachineUnchanged(before, self.snapshot())
+        self.assertEqual(w.read_file(layout.desktop_link), b"the user's own link")
+
+    def test_a_failed_run_into_a_read_only_folder_costs_a_later_installation_nothing_at_restart(self):
+        # Deletions at restart of files that were never made, as a failed run of an earlier
+        # version left them; this version's failed run must add none, its successful run
+        # must cancel them all, so that the restart leaves every file in place.
+        w = self.wine
+        drive = self.tmpfs_drive("d")
+        layout = Layout("D:\\Q", w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"))
+        stale = layout.files + [layout.uninstaller]
+        w.schedule_deletions(stale)
+        os.mkdir(os.path.join(drive, "Q"))
+        self.remount(drive, "ro")
+        failed = w.install("-installDir=" + layout.dir, "-acceptEULA")
+        printed = failed.stdout.decode("latin-1").splitlines()
+        # The file that could not be made is not rolled back: nothing was made.
+        self.assertEqual((failed.code, printed[0], [line for line in printed if line.startswith("Rollback")]),
+                         (150, "Installing " + layout.files[0], []), repr(failed))
+        self.assertEqual(w.scheduled_deletions(), ["\\??\\" + path for path in stale])
+
+        self.remount(drive, "rw")
+        self.assertOutput(w.install("-installDir=" + layout.dir, "-acceptEULA"), 0, layout.success_lines())
+        self.assertIsNone(w.scheduled_deletions())
+        w.restart()
+        for path in layout.files:
+            self.assertEqual(w.read_file(path), self.image_file(layout.sources[path]), path)
+        self.assertEqual(w.read_file(layout.uninstaller), embedded_uninstaller())
+
+    def tmpfs_drive(self, letter):
+        """A drive of its own (a tmpfs mounted in the prefix), which can be made read-only."""
+        path = os.path.join(self.wine.prefix, "drive_" + letter)
+        os.mkdir(path)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", path],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("cannot mount a tmpfs here (needs root)")
+        self.addCleanup(subprocess.run, ["umount", "-l", path])
+        self.addCleanup(self.wine.stop)   # nothing of the prefix may keep the mount busy
+        os.symlink("../drive_" + letter, os.path.join(self.wine.prefix, "dosdevices", letter + ":"))
+        return path
+
+    def remount(self, path, mode):
+        subprocess.run(["mount", "-o", "remount," + mode, path], check=True)

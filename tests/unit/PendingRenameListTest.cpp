@@ -45,6 +45,7 @@ struct FakeDisk {
 };
 
 const std::string Exe = "C:\\PROGRA~1\\ARVEND~1\\QUARNE~1.EXE";  // what the caller passes
+const std::string LongExe = "C:\\Program Files\\Arvendo Quarnelix\\quarnelix.exe";
 
 struct Case {
     const char* name;
@@ -102,7 +103,7 @@ TEST_P(PendingRenameListCases, RemovesOnlyDeletionsOfThePath) {
     FakeDisk disk;
     std::vector<std::string> list = c.before;
     bool removed = PendingRenameList::RemoveDeletions(
-        list, Exe, [&](const std::string& p, std::string& s) { return disk.ShortPath(p, s); },
+        list, LongExe, Exe, [&](const std::string& p, std::string& s) { return disk.ShortPath(p, s); },
         EqualIgnoringCase);
     EXPECT_EQ(removed, c.removed);
     EXPECT_EQ(list, c.after);
@@ -116,10 +117,30 @@ TEST(PendingRenameList, LooksUpSystemSourcesInTheLocalNamespace) {
     std::vector<std::string> list = {"\\??\\C:\\Somewhere\\x.dll", "",
                                       "\\??\\C:\\a", "\\??\\C:\\b"};
     PendingRenameList::RemoveDeletions(
-        list, Exe, [&](const std::string& p, std::string& s) { return disk.ShortPath(p, s); },
+        list, LongExe, Exe, [&](const std::string& p, std::string& s) { return disk.ShortPath(p, s); },
         EqualIgnoringCase);
     // Only the deletion is looked up, and with "\??\" turned into "\\?\".
     EXPECT_EQ(disk.asked, (std::vector<std::string>{"\\\\?\\C:\\Somewhere\\x.dll"}));
+}
+
+// A failed run scheduled files it never created: the path has no short form yet, and
+// its full name, in any letter case and with either prefix, is what finds the deletion.
+TEST(PendingRenameList, APathWithoutShortFormIsFoundByItsFullName) {
+    FakeDisk disk;
+    std::vector<std::string> list = {"\\??\\c:\\apps\\q\\QUARNELIX.EXE", "", "\\??\\C:\\Apps\\Q\\other.exe", "",
+                                      "\\\\?\\C:\\Apps\\Q\\quarnelix.exe", ""};
+    EXPECT_TRUE(PendingRenameList::RemoveDeletions(
+        list, "C:\\Apps\\Q\\quarnelix.exe", "",
+        [&](const std::string& p, std::string& s) { return disk.ShortPath(p, s); }, EqualIgnoringCase));
+    EXPECT_EQ(list, (std::vector<std::string>{"\\??\\C:\\Apps\\Q\\other.exe", ""}));
+    EXPECT_TRUE(disk.asked.empty());  // without a short form of its own nothing is looked up
+}
+
+TEST(PathNameSet, FindsNamesInAnyLetterCaseOnly) {
+    PathNameSet names;
+    names.Add("C:\\Apps\\Q\\quarnelix.exe");
+    EXPECT_TRUE(names.Contains("c:\\APPS\\q\\Quarnelix.EXE"));
+    EXPECT_FALSE(names.Contains("C:\\Apps\\Q\\quarnelix.ex"));
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ TEST_F(DeferredDeletionNt, CancelFindsTheDeletionGivenInLongOrShortFormAndAnyCas
         {"LowerShortGivenLong", "\\??\\" + Lower(shortFile), file},
         {"UpperLongGivenShort", "\\??\\" + Upper(file), shortFile},
         {"WithoutPrefixGivenLong", file, file},
+        // Scheduled when it did not exist: no short form, found by its full name.
+        {"MissingGivenInOtherCase", "\\??\\" + m_scratch->Missing(), Upper(m_scratch->Missing())},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,8 +198,7 @@ TEST_F(DeferredDeletionNt, CancelWithoutAMatchingDeletionReturnsFalseAndChangesN
         {"OnlyARename", std::vector<std::string>{file, "\\??\\C:\\x.txt"}, m_scratch->FirstFile()},
         {"OtherFile", std::vector<std::string>{"\\??\\" + m_scratch->SecondFile(), ""},
          m_scratch->FirstFile()},
-        // Neither side has a short form, so nothing can match.
-        {"GivenPathMissing", std::vector<std::string>{missing, ""}, m_scratch->Missing()},
+        {"OtherMissingFile", std::vector<std::string>{missing, ""}, m_scratch->Missing() + "x"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,6 +206,23 @@ TEST_F(DeferredDeletionNt, CancelWithoutAMatchingDeletionReturnsFalseAndChangesN
         EXPECT_FALSE(CancelDeleteAtRestart(c.given));
         EXPECT_EQ(ReadList(), c.list);
     }
+}
+
+// Read once: the paths the list named then are found by full or short name, also one
+// created after the reading; a deletion scheduled later is not seen.
+TEST_F(DeferredDeletionNt, PendingDeletionsCancelWhatTheListNamedWhenRead) {
+    const std::string missing = m_scratch->Missing();
+    const std::string file = m_scratch->FirstFile();
+    const std::string other = "\\??\\" + m_scratch->SecondFile();
+    WriteList({"\\??\\" + Upper(missing), "", "\\??\\" + ShortPathOf(file), "", other, ""});
+    PendingDeletions pending;
+    WriteFileBytes(missing, "made after the reading");
+    ASSERT_TRUE(DeleteAtRestart(m_scratch->Folder()));
+    EXPECT_TRUE(pending.Cancel(missing));
+    EXPECT_TRUE(pending.Cancel(file));
+    EXPECT_FALSE(pending.Cancel(m_scratch->Folder()));
+    EXPECT_EQ(ReadList(), (std::vector<std::string>{other, "", "\\??\\" + m_scratch->Folder(), ""}));
+    DeleteFileA(missing.c_str());
 }
 
 // ---- Windows 9x: the "Rename" section of WININIT.INI ----
@@ -399,8 +417,8 @@ TEST_F(DeferredDeletion9x, CancelWithoutAMatchingEntryReturnsFalseAndChangesNoth
         {"OtherEntriesOnly",
          "[Rename]\r\n" + Entry(m_scratch->SecondFile()) + "\r\nNUL=C:\\X.TXT\r\n", file},
         {"EntryInOtherSection", "[Other]\r\n" + Entry(file) + "\r\n", file},
-        {"PathWithoutShortForm", "[Rename]\r\nNUL=" + m_scratch->Missing() + "\r\n",
-         m_scratch->Missing()},
+        {"OtherPathWithoutShortForm", "[Rename]\r\nNUL=" + m_scratch->Missing() + "\r\n",
+         m_scratch->Missing() + "x"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -408,6 +426,20 @@ TEST_F(DeferredDeletion9x, CancelWithoutAMatchingEntryReturnsFalseAndChangesNoth
         EXPECT_FALSE(CancelDeleteAtRestart(c.given));
         EXPECT_EQ(Wininit(), c.wininit);
     }
+}
+
+TEST_F(DeferredDeletion9x, CancelFindsAPathWithoutShortFormByItsFullName) {
+    WriteWininit("[Rename]\r\nNUL=" + Upper(m_scratch->Missing()) + "\r\n" + Entry(m_scratch->FirstFile()) + "\r\n");
+    EXPECT_TRUE(CancelDeleteAtRestart(m_scratch->Missing()));
+    EXPECT_EQ(RenameLines(), std::vector<std::string>{Entry(m_scratch->FirstFile())});
+}
+
+TEST_F(DeferredDeletion9x, PendingDeletionsFindEntriesByShortName) {
+    WriteWininit("[Rename]\r\n" + Entry(m_scratch->FirstFile()) + "\r\n" + Entry(m_scratch->SecondFile()) + "\r\n");
+    PendingDeletions pending;
+    EXPECT_TRUE(pending.Cancel(m_scratch->FirstFile()));
+    EXPECT_FALSE(pending.Cancel(m_scratch->Folder()));
+    EXPECT_EQ(RenameLines(), std::vector<std::string>{Entry(m_scratch->SecondFile())});
 }
 
 // Written back, a section that did not fit in the buffer would lose its tail.

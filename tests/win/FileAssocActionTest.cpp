@@ -126,35 +126,43 @@ TEST_F(FileAssocActionTest, DriverRowsWriteEveryKeyAndDefaultValue) {
                   Item(settings + "\\Shell") + Item(settings));
 }
 
+// The ProgID's keys go with the rollback when this action made them; a ProgID key that
+// was there before keeps its subkeys.
 TEST_F(FileAssocActionTest, RollbackPutsThePreviousAssociationBack) {
     struct Case {
         std::string previous;
         std::string announcement;
+        bool progIdExisted;
     };
     const Case cases[] = {
         {"Other.Vendor.App.1", "Warning: Replacing file association for extension '" + m_ext +
-                                   "' currently associated with Other Vendor App 1"},
+                                   "' currently associated with Other Vendor App 1", false},
         {"Arvendo.Quarnelix.4.25.Profile", "Warning: Replacing file association for extension '" + m_ext +
-                                               "' currently associated with Arvendo Quarnelix 4.25 Profile"},
+                                               "' currently associated with Arvendo Quarnelix 4.25 Profile", true},
         {"txtfile", "Warning: Replacing file association for extension '" + m_ext +
-                        "' currently associated with txtfile"},
+                        "' currently associated with txtfile", false},
     };
     for (const Case& c : cases) {
         ScratchRegistry::SetString(HKEY_LOCAL_MACHINE, Classes + m_ext, "", c.previous);
+        ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, Classes + m_progId);
+        if (c.progIdExisted) ScratchRegistry::SetString(HKEY_LOCAL_MACHINE, Classes + m_progId + "\\Other", "", "kept");
         Outcome made, undone;
         {
             std::unique_ptr<FileAssocAction> action;
             made = Run([&] { action = Make(); });
             EXPECT_EQ(action->PreviousValue(), c.previous);
             EXPECT_EQ(Default(m_ext), Sz(m_progId));
+            EXPECT_EQ(Default(m_progId + "\\Shell\\Open\\command"), Sz("q.exe \"%1\""));
             undone = Run([&] { action.reset(); });
         }
         EXPECT_EQ(made.lines, Lines{c.announcement});
         EXPECT_EQ(undone.lines,
                   Lines{"Rollback: removing previously created file association for extension " + m_ext});
         EXPECT_EQ(Default(m_ext), Sz(c.previous));
-        // The ProgID stays for the uninstaller's items.
-        EXPECT_EQ(Default(m_progId), Sz("Scratch file"));
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, Classes + m_progId), c.progIdExisted) << c.previous;
+        if (c.progIdExisted) {
+            EXPECT_EQ(Default(m_progId + "\\Other"), Sz("kept"));
+        }
     }
 }
 

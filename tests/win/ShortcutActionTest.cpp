@@ -123,21 +123,29 @@ TEST_F(ShortcutActionTest, SavesEveryPropertyAndListsTheLinkForTheUninstaller) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(ShortcutActionTest, AnExistingLinkIsOverwrittenAndThenBelongsToTheAction) {
+TEST_F(ShortcutActionTest, AnExistingLinkIsOverwrittenAndPutBackByRollback) {
     const std::string link = Path("Quarnelix.lnk");
-    ActionTest::WriteFileBytes(link, "not a link");
-    Outcome made, undone;
-    {
-        std::unique_ptr<ShortcutAction> action;
-        made = Run([&] { action = Make(link); });
+    for (bool commit : {false, true}) {
+        ActionTest::WriteFileBytes(link, "not a link");
+        Outcome made, undone;
+        {
+            std::unique_ptr<ShortcutAction> action;
+            made = Run([&] { action = Make(link); });
+            LinkProperties got;
+            EXPECT_TRUE(ReadLink(link, got));
+            EXPECT_EQ(got.arguments, "-proxy");
+            if (commit) action->Commit();
+            undone = Run([&] { action.reset(); });
+        }
+        EXPECT_EQ(made.lines, Lines{"Creating shortcut " + link});
+        EXPECT_EQ(undone.lines, commit ? Lines{} : Lines{"Rollback: restoring " + link});
         LinkProperties got;
-        EXPECT_TRUE(ReadLink(link, got));
-        EXPECT_EQ(got.arguments, "-proxy");
-        undone = Run([&] { action.reset(); });
+        EXPECT_EQ(static_cast<bool>(ReadLink(link, got)), commit);
+        if (!commit) {
+            EXPECT_EQ(ActionTest::ReadFileBytes(link), "not a link");
+        }
+        EXPECT_EQ(ActionTest::FilesIn(Root()), (Lines{"Quarnelix.lnk", "quarnelix.exe"}));
     }
-    EXPECT_EQ(made.lines, Lines{"Creating shortcut " + link});
-    EXPECT_EQ(undone.lines, Lines{"Rollback: removing previously created shortcut " + link});
-    EXPECT_FALSE(IsFile(link));
 }
 
 TEST_F(ShortcutActionTest, RollbackDeletesOnlyAnUncommittedLinkAndNotWithNoRollback) {
@@ -300,13 +308,18 @@ TEST_F(ShortcutActionTest, AnUndeletableLinkIsReportedAndScheduledForRestart) {
     }
 }
 
-TEST_F(ShortcutActionTest, AnEarlierScheduledDeletionOfTheLinkIsCancelled) {
-    const std::string link = Path("Quarnelix.lnk");
-    ActionTest::WriteFileBytes(link, "x");
-    ASSERT_TRUE(DeleteAtRestart(link));
-    ASSERT_TRUE(ActionTest::IsScheduledForRestart(link));
-    Run([&] { Make(link)->Commit(); });
-    EXPECT_FALSE(ActionTest::IsScheduledForRestart(link));
+TEST_F(ShortcutActionTest, AnEarlierScheduledDeletionOfTheLinkIsCancelledUntilRollback) {
+    for (bool commit : {true, false}) {
+        const std::string link = Path(commit ? "Quarnelix.lnk" : "Other.lnk");
+        ASSERT_TRUE(DeleteAtRestart(link));  // never existed: found by its full name
+        std::unique_ptr<ShortcutAction> action;
+        Run([&] { action = Make(link); });
+        EXPECT_FALSE(ActionTest::IsScheduledForRestart(link));
+        if (commit) action->Commit();
+        Run([&] { action.reset(); });
+        EXPECT_EQ(ActionTest::IsScheduledForRestart(link), !commit) << link;
+        CancelDeleteAtRestart(link);
+    }
 }
 
 // Runs code on a thread of its own, so COM starts there uninitialised whatever other

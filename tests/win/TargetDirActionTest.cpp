@@ -249,19 +249,25 @@ TEST_F(TargetDirActionTest, AFolderThatCannotBeRemovedIsScheduledForRestart) {
     }
 }
 
-TEST_F(TargetDirActionTest, AnEarlierScheduledRemovalOfTheFolderIsCancelled) {
+// A reinstall right after an uninstall: the folder's removal at restart is cancelled,
+// and a rollback schedules it again (also for a folder that was there before).
+TEST_F(TargetDirActionTest, AnEarlierScheduledRemovalOfTheFolderIsCancelledAndRollbackRestoresIt) {
     for (bool existing : {true, false}) {
-        const std::string dir = Path(existing ? "old" : "new");
-        ActionTest::TakePendingRenames();  // each case starts from an empty list
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-        ASSERT_TRUE(DeleteAtRestart(dir));
-        ASSERT_TRUE(ActionTest::IsScheduledForRestart(dir));
-        if (!existing) {
-            ASSERT_TRUE(RemoveDirectoryA(dir.c_str()));
+        for (bool commit : {true, false}) {
+            const std::string dir = Path(std::string(existing ? "old" : "new") + (commit ? "1" : "2"));
+            ActionTest::TakePendingRenames();  // each case starts from an empty list
+            if (existing) {
+                ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+            }
+            ASSERT_TRUE(DeleteAtRestart(dir));  // the NT list takes a path that does not exist
+            auto action = std::make_unique<TargetDirAction>(dir);
+            EXPECT_FALSE(ActionTest::IsScheduledForRestart(dir)) << dir;
+            if (commit) action->Commit();
+            Run([&] { action.reset(); });
+            EXPECT_EQ(ActionTest::IsScheduledForRestart(dir), !commit) << dir;
+            EXPECT_EQ(IsFolder(dir), existing || commit) << dir;
+            CancelDeleteAtRestart(dir);
         }
-        TargetDirAction action(dir);
-        action.Commit();
-        EXPECT_FALSE(ActionTest::IsScheduledForRestart(dir)) << dir;
     }
 }
 

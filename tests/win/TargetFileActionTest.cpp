@@ -62,25 +62,32 @@ TEST_F(TargetFileActionTest, TheMainProgramIsListedWithItsOwnItemInAnyLetterCase
     EXPECT_EQ(ReadFileBytes(Path("quarnelix.exe")), "");
 }
 
-TEST_F(TargetFileActionTest, AnExistingFileIsOverwrittenOnlyWhenAllowedAndNeverRolledBack) {
+// Rollback puts the earlier file back as it was, attributes too; commit drops the copy.
+TEST_F(TargetFileActionTest, AnExistingFileIsOverwrittenOnlyWhenAllowedAndPutBackByRollback) {
     const std::string target = Path("uninst.exe");
     const std::string old(400000, 'o');  // longer than the new contents: must be truncated
+    const DWORD oldAttributes = FILE_ATTRIBUTE_READONLY;
     struct Case {
         bool interactive;
         bool force;
         int answer;
+        bool commit;
         int exitCode;
         Lines lines;
     };
     const Case cases[] = {
-        {false, true, 0, -1,
+        {false, true, 0, false, -1,
          {"Warning: '" + target + "' already exists, will be overwritten", "Installing " + target}},
-        {true, false, Prompt::IdYes, -1, {"Installing " + target}},
-        {true, false, IDNO, 104, {"Installation canceled by user (file already exists)"}},
-        {false, false, 0, 104, {"Target file '" + target + "' already exists, aborting"}},
+        {true, false, Prompt::IdYes, false, -1, {"Installing " + target}},
+        {false, true, 0, true, -1,
+         {"Warning: '" + target + "' already exists, will be overwritten", "Installing " + target}},
+        {true, false, IDNO, false, 104, {"Installation canceled by user (file already exists)"}},
+        {false, false, 0, false, 104, {"Target file '" + target + "' already exists, aborting"}},
     };
     for (const Case& c : cases) {
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         ActionTest::WriteFileBytes(target, old);
+        SetFileAttributesA(target.c_str(), oldAttributes);
         Options().UninstallParams.clear();
         Options().interactive = c.interactive;
         Options().force = c.force;
@@ -90,18 +97,45 @@ TEST_F(TargetFileActionTest, AnExistingFileIsOverwrittenOnlyWhenAllowedAndNeverR
         {
             std::unique_ptr<TargetFileAction> action;
             made = Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
-            undone = Run([&] { action.reset(); });  // not committed by the test
+            if (action) {
+                EXPECT_EQ(ReadFileBytes(target), Plain());
+                if (c.commit) action->Commit();
+            }
+            undone = Run([&] { action.reset(); });
         }
+        const bool rolledBack = c.exitCode == -1 && !c.commit;
         EXPECT_EQ(made.exitCode, c.exitCode);
         EXPECT_EQ(made.lines, c.lines);
-        EXPECT_EQ(undone.lines, Lines{});
+        EXPECT_EQ(undone.lines, rolledBack ? Lines{"Rollback: restoring " + target} : Lines{});
         EXPECT_EQ(Options().UninstallParams, "\"-delFile=" + target + "\"");
-        EXPECT_EQ(ReadFileBytes(target), c.exitCode == -1 ? Plain() : old);
+        EXPECT_EQ(ReadFileBytes(target), c.commit ? Plain() : old);
+        EXPECT_EQ(GetFileAttributesA(target.c_str()) & oldAttributes, c.commit ? 0u : oldAttributes);
+        EXPECT_EQ(ActionTest::FilesIn(Root()), Lines{"uninst.exe"});  // no kept copy left behind
         EXPECT_EQ(boxes.size(), c.interactive ? 1u : 0u);
         if (!boxes.empty()) {
             EXPECT_EQ(boxes[0].caption, "Target File Exists");
         }
     }
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The kept copy sits next to the file under a name of its own; in use at commit, it goes
+// at the next restart.
+TEST_F(TargetFileActionTest, AKeptFileInUseAtCommitIsDeletedAtRestart) {
+    const std::string target = Path("uninst.exe");
+    const std::string kept = Path("uninst.exe.qx2.kept");
+    ActionTest::WriteFileBytes(target, "earlier");
+    ActionTest::WriteFileBytes(Path("uninst.exe.qx1.kept"), "someone else's");
+    std::unique_ptr<TargetFileAction> action;
+    Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
+    ASSERT_EQ(ReadFileBytes(kept), "earlier");
+    HANDLE held = CreateFileA(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    action->Commit();
+    CloseHandle(held);
+    EXPECT_TRUE(ActionTest::IsScheduledForRestart(kept));
+    EXPECT_EQ(ReadFileBytes(Path("uninst.exe.qx1.kept")), "someone else's");
+    EXPECT_EQ(ReadFileBytes(target), Plain());
+    CancelDeleteAtRestart(kept);
 }
 
 TEST_F(TargetFileActionTest, ACorruptResourceFailsWithTheInflateReasonAndLeavesNoNewFile) {
@@ -134,7 +168,8 @@ TEST_F(TargetFileActionTest, ACorruptResourceNeverDeletesAFileThatWasThereBefore
     ActionTest::WriteFileBytes(target, "earlier uninstaller");
     Outcome made = Run([&] { TargetFileAction action(IDT_ZLIB_BAD_ADLER, target); });
     EXPECT_EQ(made.error, "inflate() failed: incorrect data check");
-    EXPECT_TRUE(IsFile(target));
+    EXPECT_EQ(ReadFileBytes(target), "earlier uninstaller");
+    EXPECT_EQ(ActionTest::FilesIn(Root()), Lines{"uninst.exe"});
 }
 
 TEST_F(TargetFileActionTest, AMissingResourceIsAnInstallErrorAndCreatesNothing) {
@@ -160,18 +195,20 @@ TEST_F(TargetFileActionTest, AfterAFailedExtractionTheNewFolderIsRemovedCleanly)
     EXPECT_FALSE(ActionTest::IsScheduledForRestart(dir));
 }
 
-TEST_F(TargetFileActionTest, AnEarlierScheduledDeletionOfTheFileIsCancelled) {
-    const std::string target = Path("uninst.exe");
-    ActionTest::WriteFileBytes(target, "x");
-    ASSERT_TRUE(DeleteAtRestart(target));
-    ASSERT_TRUE(ActionTest::IsScheduledForRestart(target));
-    ASSERT_TRUE(DeleteFileA(target.c_str()));
-    Outcome made = Run([&] {
-        TargetFileAction action(IDT_ZLIB_GOOD, target);
-        action.Commit();
-    });
-    EXPECT_EQ(made.lines, Lines{"Installing " + target});
-    EXPECT_FALSE(ActionTest::IsScheduledForRestart(target));
+// A failed run scheduled the deletion of a file it never made (no short name to find it
+// by): the file written now cancels it, and a rollback schedules it again.
+TEST_F(TargetFileActionTest, AnEarlierScheduledDeletionOfTheFileIsCancelledUntilRollback) {
+    for (bool commit : {true, false}) {
+        const std::string target = Path(commit ? "uninst.exe" : "other.exe");
+        ASSERT_TRUE(DeleteAtRestart(target));
+        std::unique_ptr<TargetFileAction> action;
+        Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
+        EXPECT_FALSE(ActionTest::IsScheduledForRestart(target));
+        if (commit) action->Commit();
+        Run([&] { action.reset(); });
+        EXPECT_EQ(ActionTest::IsScheduledForRestart(target), !commit) << target;
+        CancelDeleteAtRestart(target);
+    }
 }
 
 TEST_F(TargetFileActionTest, RollbackDeleteFileSchedulesAFileThatIsHeldOpen) {

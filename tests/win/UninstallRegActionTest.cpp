@@ -75,6 +75,48 @@ TEST_F(UninstallRegActionTest, ReplacesAnEarlierKeyWithTheSixValues) {
                                                "UninstallString", "Version"}));
 }
 
+// Every value of a key as stored: name, type and bytes.
+std::vector<std::string> RawValues(const std::string& key) {
+    std::vector<std::string> values;
+    HKEY h;
+    char name[256], data[1024];
+    DWORD nameLength, size, type;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0; nameLength = sizeof name, size = sizeof data,
+                      RegEnumValueA(h, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+                          ERROR_SUCCESS;
+         ++i)
+        values.push_back(std::string(name, nameLength) + "|" + std::to_string(type) + "|" + std::string(data, size));
+    RegCloseKey(h);
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+// A registration that was there before comes back value for value, whatever the types.
+TEST_F(UninstallRegActionTest, RollbackPutsBackAnEarlierRegistration) {
+    const DWORD seven = 7;
+    const struct {
+        const char* name;
+        DWORD type;
+        const void* data;
+        DWORD size;
+    } earlier[] = {{"", REG_SZ, "default", 8},          {"DisplayName", REG_SZ, "Older", 6},
+                   {"Version", REG_EXPAND_SZ, "%X%", 4}, {"NoModify", REG_DWORD, &seven, 4},
+                   {"Blob", REG_BINARY, "\0\1\xFF", 3},  {"List", REG_MULTI_SZ, "a\0b\0", 5}};
+    HKEY h;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr), 0);
+    for (const auto& v : earlier) RegSetValueExA(h, v.name, 0, v.type, static_cast<const BYTE*>(v.data), v.size);
+    RegCloseKey(h);
+    const std::vector<std::string> before = RawValues(m_key);
+    ASSERT_EQ(before.size(), 6u);
+    std::unique_ptr<UninstallRegAction> action;
+    Run([&] { action = Make(); });
+    EXPECT_EQ(Value("Version"), "REG_SZ:4.26");
+    EXPECT_EQ(Value("NoModify"), "<missing>");
+    EXPECT_EQ(Run([&] { action.reset(); }).lines, Lines{"Rollback: unregistering uninstaller"});
+    EXPECT_EQ(RawValues(m_key), before);
+}
+
 TEST_F(UninstallRegActionTest, RollbackDeletesTheKeyUnlessCommittedOrNoRollback) {
     struct Case {
         bool commit, noRollback;

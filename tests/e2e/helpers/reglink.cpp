@@ -2,6 +2,9 @@
 // through it fails when its target's parent is missing (Wine grants every permission,
 // so this is the way to make a registry write fail from outside).
 // Usage: reglink.exe HKLM|HKCU <subkey> <target in the native form \Registry\Machine\...>
+//        reglink.exe HKLM|HKCU <subkey> --volatile
+// The second form makes the key and its missing parents volatile: only volatile keys can
+// be created below it, so a key deleted there cannot be made again the usual way.
 #include <windows.h>
 
 #include <cstring>
@@ -29,6 +32,11 @@ private:
 int main(int argc, char** argv) {
     if (argc < 4) return 250;
     HKEY root = std::strcmp(argv[1], "HKCU") == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    if (std::strcmp(argv[3], "--volatile") == 0) {
+        Key key;
+        return RegCreateKeyExA(root, argv[2], 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Out(),
+                               nullptr) == ERROR_SUCCESS ? 0 : 1;
+    }
     const int n = MultiByteToWideChar(CP_ACP, 0, argv[3], -1, nullptr, 0);
     if (n <= 1) return 251;
     std::wstring target(n, L'\0');
