@@ -31,7 +31,8 @@ for n in 1 2; do
     from=$([ $n = 1 ] && echo "$src" || echo "$work/elsewhere/src")
     env -u QX_SIGN_PKCS12 -u QX_SIGN_TIMESTAMP_URL QX_SIGN_CERT="$id/cert.pem" QX_SIGN_KEY="$id/key.pem" \
         QX_SIGN_PASSWORD_FILE="$id/password" QX_SIGN_TIME=1700000000 \
-        CMAKE_C_COMPILER_LAUNCHER="$from/scripts/reuse-objects.sh" CMAKE_CXX_COMPILER_LAUNCHER="$from/scripts/reuse-objects.sh" \
+        CMAKE_C_COMPILER_LAUNCHER="$from/scripts/reuse-objects.sh" \
+        CMAKE_CXX_COMPILER_LAUNCHER="$from/scripts/reuse-objects.sh" \
         QX_REUSE_FROM="$work/build/win" QX_REUSE_INTO="$work/signed$n/win" \
         QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=$work/signed$n/dist" \
         "$from/scripts/build.sh" "$work/signed$n" >>"$work/build.log" 2>&1 || { tail -30 "$work/build.log"; exit 1; }
