@@ -2,9 +2,8 @@
 # Builds the committed sources a second time in another folder and compares the
 # installer byte for byte with the given one (release engineers verify what they ship
 # this way; a signed one with its identity and QX_SIGN_TIME in the environment, as the
-# build takes them). Then two more trees in other folders, one from each copy of the
-# sources, sign the second build's objects with a throwaway identity at a fixed time
-# and must give the same bytes too.
+# build takes them). Then the second build, and a third tree in another folder that takes
+# its objects, sign with a throwaway identity at a fixed time and must agree too.
 # Usage: check-reproducible.sh path/to/QuarnelixInstaller.exe
 set -euo pipefail
 exe=$(realpath "$1")
@@ -27,16 +26,17 @@ mkdir -p "$id"
 echo throwaway > "$id/password"
 openssl req -x509 -newkey rsa:2048 -keyout "$id/key.pem" -passout "file:$id/password" -out "$id/cert.pem" \
     -days 2 -subj "/CN=Reproducibility check" -addext extendedKeyUsage=codeSigning 2>>"$work/build.log"
-for n in 1 2; do
-    from=$([ $n = 1 ] && echo "$src" || echo "$work/elsewhere/src")
-    env -u QX_SIGN_PKCS12 -u QX_SIGN_TIMESTAMP_URL QX_SIGN_CERT="$id/cert.pem" QX_SIGN_KEY="$id/key.pem" \
-        QX_SIGN_PASSWORD_FILE="$id/password" QX_SIGN_TIME=1700000000 \
-        CMAKE_C_COMPILER_LAUNCHER="$from/scripts/reuse-objects.sh" \
-        CMAKE_CXX_COMPILER_LAUNCHER="$from/scripts/reuse-objects.sh" \
-        QX_REUSE_FROM="$work/build/win" QX_REUSE_INTO="$work/signed$n/win" \
-        QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=$work/signed$n/dist" \
-        "$from/scripts/build.sh" "$work/signed$n" >>"$work/build.log" 2>&1 || { tail -30 "$work/build.log"; exit 1; }
-done
+signing=(env -u QX_SIGN_PKCS12 -u QX_SIGN_TIMESTAMP_URL QX_SIGN_CERT="$id/cert.pem" QX_SIGN_KEY="$id/key.pem"
+         QX_SIGN_PASSWORD_FILE="$id/password" QX_SIGN_TIME=1700000000 QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller)
+reuse=$src/scripts/reuse-objects.sh
+# The second build's tree, given the identity, signs and relinks; a third tree in another
+# folder, from the original sources, takes that tree's objects and must give the same bytes.
+{ "${signing[@]}" QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=$work/signed1/dist" \
+      "$work/elsewhere/src/scripts/build.sh" "$work/build" &&
+  "${signing[@]}" QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=$work/signed2/dist" \
+      CMAKE_C_COMPILER_LAUNCHER="$reuse" CMAKE_CXX_COMPILER_LAUNCHER="$reuse" \
+      QX_REUSE_FROM="$work/build/win" QX_REUSE_INTO="$work/signed2/win" "$src/scripts/build.sh" "$work/signed2"
+} >>"$work/build.log" 2>&1 || { tail -30 "$work/build.log"; exit 1; }
 signed=$work/signed1/dist/QuarnelixInstaller.exe
 osslsigncode verify -CAfile "$id/cert.pem" -in "$signed" >>"$work/build.log" || { echo "no valid signature"; exit 1; }
 if cmp "$signed" "$work/signed2/dist/QuarnelixInstaller.exe"; then
