@@ -6,7 +6,7 @@ import shutil
 import subprocess
 import tempfile
 
-from harness import SOURCE, WIN_BUILD, PrefixTest
+from harness import DIST, SOURCE, WIN_BUILD, PrefixTest
 from installation import COMPLETED, UNINSTALL_KEY
 
 
@@ -40,6 +40,8 @@ class SignedBuildTest(PrefixTest):
             self.assertEqual(ok, expected, r.stdout.decode() + r.stderr.decode())
 
         verify(installer)
+        for folder in (work, DIST):   # the checksums are of the finished, signed file
+            subprocess.run(["sha256sum", "--strict", "-c", "SHA256SUMS"], cwd=folder, check=True, capture_output=True)
         w = self.wine
         r = w.run(installer, "-installDir=C:\\Signed Q", "-acceptEULA")
         self.assertEqual((r.code, r.stdout.splitlines()[-1]), (0, COMPLETED.encode()), r)
