@@ -4,7 +4,7 @@
 set -euo pipefail
 what=${1:-test}
 pkgs=(cmake make g++ python3 mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686
-      lzma-dev libz-mingw-w64-dev wine wine32:i386 file)
+      lzma-dev libz-mingw-w64-dev wine wine32:i386 file osslsigncode openssl)
 if [ "$what" = test ]; then
     pkgs+=(googletest libgtest-dev clang xvfb xauth imagemagick x11-utils)
 fi
