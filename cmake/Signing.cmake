@@ -81,13 +81,16 @@ function(qx_sign target description)
         VERBATIM)
 endfunction()
 
-# qx_release_manifest(<target>): SHA256SUMS beside the target's executable, for
-# `sha256sum -c SHA256SUMS` in that folder. Written after the signature, which it covers.
+# qx_release_manifest(<target>): SHA256SUMS beside the target's executable, naming it as
+# seen from the folder above (`dist/QuarnelixInstaller.exe`), so that `sha256sum -c
+# dist/SHA256SUMS` checks the build's output from the project folder. Written after the
+# signature, which it covers.
 function(qx_release_manifest target)
+    set(dir $<TARGET_FILE_DIR:${target}>)
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E chdir $<TARGET_FILE_DIR:${target}>
-                ${CMAKE_COMMAND} -DQX_SUMS_FILES=$<TARGET_FILE_NAME:${target}> -DQX_SUMS_OUT=SHA256SUMS
-                -P ${CMAKE_SOURCE_DIR}/cmake/WriteChecksums.cmake
+        COMMAND ${CMAKE_COMMAND} -E chdir $<PATH:GET_PARENT_PATH,${dir}>
+                ${CMAKE_COMMAND} -DQX_SUMS_FILES=$<PATH:GET_FILENAME,${dir}>/$<TARGET_FILE_NAME:${target}>
+                -DQX_SUMS_OUT=${dir}/SHA256SUMS -P ${CMAKE_SOURCE_DIR}/cmake/WriteChecksums.cmake
         COMMENT "Writing SHA256SUMS"
         VERBATIM)
 endfunction()

@@ -1,5 +1,5 @@
-# cmake -DQX_SUMS_FILES=<names> -DQX_SUMS_OUT=<file> -P WriteChecksums.cmake, run in the
-# folder of the files: one line "<sha256>  <name>" each, as `sha256sum -c` reads them.
+# cmake -DQX_SUMS_FILES=<paths> -DQX_SUMS_OUT=<file> -P WriteChecksums.cmake, run in the
+# folder the paths are relative to: one line "<sha256>  <path>" each, as `sha256sum -c` reads them.
 set(text "")
 foreach(name ${QX_SUMS_FILES})
     file(SHA256 "${name}" hash)

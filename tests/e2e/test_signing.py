@@ -41,7 +41,8 @@ class SignedBuildTest(PrefixTest):
 
         verify(installer)
         for folder in (work, DIST):   # the checksums are of the finished, signed file
-            subprocess.run(["sha256sum", "--strict", "-c", "SHA256SUMS"], cwd=folder, check=True, capture_output=True)
+            subprocess.run(["sha256sum", "--strict", "-c", os.path.join(os.path.basename(folder), "SHA256SUMS")],
+                           cwd=os.path.dirname(folder), check=True, capture_output=True)
         w = self.wine
         r = w.run(installer, "-installDir=C:\\Signed Q", "-acceptEULA")
         self.assertEqual((r.code, r.stdout.splitlines()[-1]), (0, COMPLETED.encode()), r)
