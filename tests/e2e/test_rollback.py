@@ -188,9 +188,9 @@ class RollbackTest(InstallationTest):
         self.remount(drive, "ro")
         failed = w.install("-installDir=" + layout.dir, "-acceptEULA")
         printed = failed.stdout.decode("latin-1").splitlines()
-        # The file that could not be made is not rolled back: nothing was made.
-        self.assertEqual((failed.code, printed[0], [line for line in printed if line.startswith("Rollback")]),
-                         (150, "Installing " + layout.files[0], []), repr(failed))
+        # The folder is refused before anything is made: nothing to roll back.
+        self.assertEqual((failed.code, printed[0].split(": ")[0], [line for line in printed if line.startswith("Rollback")]),
+                         (102, "Unable to create target directory '%s'" % layout.dir, []), repr(failed))
         self.assertEqual(w.scheduled_deletions(), ["\\??\\" + path for path in stale])
 
         self.remount(drive, "rw")
