@@ -44,10 +44,12 @@ struct Result {
     std::string error;  // empty: no exception
 };
 
-Result Inflate(const Bytes& stream) {
+// maxPiece: the most bytes the inflater is given at a time; by default all at once.
+Result Inflate(const Bytes& stream, size_t maxPiece = SIZE_MAX) {
     Result r;
     try {
-        InflateZlib(stream.data(), stream.size(), [&r](const unsigned char* data, size_t size) {
+        MemorySource input(stream.data(), stream.size(), maxPiece);
+        InflateZlib(input, [&r](const unsigned char* data, size_t size) {
             r.pieces.push_back(size);
             r.output.insert(r.output.end(), data, data + size);
         });
@@ -113,6 +115,24 @@ TEST(InflateZlib, BytesAfterTheEndOfTheStreamAreIgnored) {
     Result r = Inflate(stream);
     EXPECT_EQ(r.error, "");
     EXPECT_TRUE(r.output == plain);
+}
+
+TEST(InflateZlib, GivesTheSameResultWhateverPiecesTheInputComesIn) {
+    const Bytes good = Compress(SampleContents(200000));
+    Bytes badAdler = good, trailing = good;
+    badAdler.back() ^= 0x01;
+    trailing.push_back(0xAB);
+    const Bytes cut(good.begin(), good.begin() + good.size() / 2);
+    const Bytes* streams[] = {&good, &badAdler, &trailing, &cut};
+    for (const Bytes* stream : streams) {
+        const Result whole = Inflate(*stream);
+        for (size_t maxPiece : {size_t(1), size_t(1000)}) {
+            const Result split = Inflate(*stream, maxPiece);
+            EXPECT_EQ(split.error, whole.error) << maxPiece;
+            // How much output comes before an error depends on where the input was cut.
+            if (whole.error.empty()) EXPECT_TRUE(split.output == whole.output) << maxPiece;
+        }
+    }
 }
 
 TEST(InflateZlib, AnErrorOfTheSinkPassesThroughUnchanged) {
