@@ -10,7 +10,10 @@
 # In the same run the stream is decoded to nothing by the native LZMA SDK decoder
 # (bench-package decode), written out by a bare Windows program with no installer logic
 # (tests/bench/bareextract.cpp), and the peak working sets of the installer and of a program
-# that does nothing are read by tests/bench/peakws.cpp. Medians of the repeats are printed.
+# that does nothing are read by tests/bench/peakws.cpp. For the decode-bound package, the cost
+# of an integrity check is measured by tests/bench/crcpass.cpp: the installer's own resource
+# reader and a CRC-32 over the package, linked into that program like into the installer.
+# Medians of the repeats are printed, the two packages side by side.
 #
 # Usage: scripts/bench-install.sh [work folder] [repeats]
 #        (default build/bench-install and 3). The first run packs the products and builds two
@@ -74,6 +77,20 @@ for kind in "${kinds[@]}"; do
     }
 done
 
+# crcpass: the installer's library from the decode-bound build, its package as resource 148,
+# and the installer's file layout.
+crc_build=$root/build-decode/win
+if [ ! -f "$winbench/crcpass.exe" ] || [ "$src/tests/bench/crcpass.cpp" -nt "$winbench/crcpass.exe" ] ||
+   [ "$crc_build/libqxlib.a" -nt "$winbench/crcpass.exe" ] ||
+   [ "$crc_build/package/quarnelix.pkg" -nt "$winbench/crcpass.exe" ]; then
+    echo "148 BINARY \"$crc_build/package/quarnelix.pkg\"" >"$winbench/crcpass.rc"
+    i686-w64-mingw32-windres -O coff "$winbench/crcpass.rc" "$winbench/crcpass.res"
+    "$cxx" "${flags[@]}" -I"$src" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -o "$winbench/crcpass.exe" \
+        "$src/tests/bench/crcpass.cpp" "$winbench/crcpass.res" "$crc_build/libqxlib.a" \
+        /usr/i686-w64-mingw32/lib/libz.a -lkernel32 -luser32 \
+        -Wl,--file-alignment=0x1000 -Wl,--section-alignment=0x1000
+fi
+
 . "$src/tests/wine/env.sh"
 tpl=${QX_WINE_TEMPLATE:-$root/wine-template}
 if [ ! -d "$tpl/prefix" ]; then
@@ -92,6 +109,7 @@ stamps() {
              END { printf "%.9f %.9f %d %d\n", first, last, bytes, NR }'
 }
 
+echo "== load before the runs: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores" | tee "$root/load.txt"
 results=$root/results
 rm -rf "$results"
 mkdir -p "$results"
@@ -133,6 +151,10 @@ for rep in $(seq 1 "$repeats"); do
                 stamps "$WINEPREFIX/drive_c/bare" "$manifest" >"$out/bare.stamps"
             fi
         done
+        if [ "$kind" = decode ]; then
+            sync
+            wine "$winbench/peakws.exe" "$(winpath "$winbench/crcpass.exe")" 3 >"$out/crc.txt" 2>&1
+        fi
         wineserver -k
         wineserver -w
         rm -rf "$work"
@@ -141,8 +163,10 @@ for rep in $(seq 1 "$repeats"); do
     done
 done
 
+echo "== load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$root/load.txt"
+
 python3 - "$root" "$repeats" "${kinds[@]}" <<'EOF'
-import re, statistics, struct, sys
+import re, statistics, struct, sys, zlib
 root, repeats, kinds = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 MiB = 1 << 20
 
@@ -163,12 +187,11 @@ def stamps(path):
         sys.exit("the file system keeps no creation times (stat %W gives 0): " + path)
     return float(last) - float(first), int(size), int(files)
 
+facts, meds, runs_of = {}, {}, {}
 for kind in kinds:
     with open("%s/build-%s/win/package/quarnelix.pkg" % (root, kind), "rb") as f:
-        f.seek(0, 2)
-        packed = f.tell()
-        f.seek(0)
-        _, dictionary, unpacked = struct.unpack("<BIQ", f.read(13))
+        package = f.read()
+    _, dictionary, unpacked = struct.unpack_from("<BIQ", package)
     runs = []
     for rep in range(1, repeats + 1):
         d = "%s/results/%s-%d" % (root, kind, rep)
@@ -180,35 +203,52 @@ for kind in kinds:
         if (bare_size, bare_files) != (size, files):
             sys.exit("the bare program wrote other files than the installer in " + d)
         native = re.search(r"decoder alone\s+wall: median\s+([\d.]+) ms", read(d + "/native.txt"))
-        runs.append(dict(install=install, bare=bare, native=float(native.group(1)) / 1e3, wall=wall,
-                         peak=peak, startup=peakws(d + "/startup.txt")[2], trivial=peakws(d + "/trivial.txt")[2],
-                         bare_peak=peakws(d + "/bare.txt")[2]))
-    med = {k: statistics.median(r[k] for r in runs) for k in runs[0]}
-    window = min(dictionary, unpacked)   # the installer allocates no more than the data needs
-    mb = size / 1e6
-    print()
-    print("%s-bound package: %d files, %.1f MB unpacked, %.1f MB packed; dictionary %d MiB stated, "
-          "%.1f MiB allocated; medians of %d runs" % (kind, files, mb, packed / 1e6, dictionary // MiB,
-                                                       window / MiB, repeats))
-    print("  installer extraction  %7.3f s %6.1f MB/s %6.0f files/s  (whole run %.3f s)"
-          % (med["install"], mb / med["install"], files / med["install"], med["wall"]))
-    print("  native decode only    %7.3f s %6.1f MB/s" % (med["native"], unpacked / 1e6 / med["native"]))
-    print("  bare Wine program     %7.3f s %6.1f MB/s %6.0f files/s"
-          % (med["bare"], mb / med["bare"], files / med["bare"]))
-    print("  installer time / native decode time     %.2f  (target for the decode-bound package: <= 1.25)"
-          % (med["install"] / med["native"]))
-    print("  installer throughput / bare program's   %.2f  (target for the file-bound package: >= 0.90)"
-          % (med["bare"] / med["install"]))
-    over = med["peak"] - med["trivial"]
-    print("  peak working set: installer %.1f MiB, trivial program %.1f MiB, bare program %.1f MiB"
-          % (med["peak"] / MiB, med["trivial"] / MiB, med["bare_peak"] / MiB))
-    print("    installer above trivial program  %5.1f MiB  (target: <= allocated dictionary + 8 = %.1f MiB)"
-          % (over / MiB, window / MiB + 8))
-    print("      start-up alone (-?: system libraries, the image with its package)  %5.1f MiB"
-          % ((med["startup"] - med["trivial"]) / MiB))
-    print("      added by extraction and the rest of the run                        %5.1f MiB"
-          % ((med["peak"] - med["startup"]) / MiB))
-    for i, r in enumerate(runs, 1):
-        print("    run %d: installer %.3f s, native %.3f s, bare %.3f s, installer peak %.1f MiB"
-              % (i, r["install"], r["native"], r["bare"], r["peak"] / MiB))
+        run = dict(install=install, bare=bare, native=float(native.group(1)) / 1e3, wall=wall, peak=peak,
+                   startup=peakws(d + "/startup.txt")[2], trivial=peakws(d + "/trivial.txt")[2],
+                   bare_peak=peakws(d + "/bare.txt")[2])
+        if kind == "decode":
+            text = read(d + "/crc.txt")
+            m = re.search(r"crcpass: (\d+) bytes, crc32 ([0-9a-f]+), median of \d+: ([\d.]+) s", text)
+            if not m or peakws(d + "/crc.txt")[0] != 0:
+                sys.exit("crcpass failed in %s:\n%s" % (d, text))
+            if (int(m.group(1)), int(m.group(2), 16)) != (len(package), zlib.crc32(package)):
+                sys.exit("crcpass read other bytes than the package in " + d)
+            run.update(crc=float(m.group(3)), crc_peak=peakws(d + "/crc.txt")[2])
+        runs.append(run)
+    runs_of[kind] = runs
+    meds[kind] = {k: statistics.median(r[k] for r in runs) for k in runs[0]}
+    facts[kind] = dict(files=files, mb=size / 1e6, packed=len(package) / 1e6, dictionary=dictionary,
+                       window=min(dictionary, unpacked))   # no more is allocated than the data needs
+
+def row(label, cell):
+    cells = []
+    for kind in kinds:
+        try:
+            cells.append(cell(facts[kind], meds[kind], kind))
+        except KeyError:
+            cells.append("-")
+    print("  %-46s" % label + "".join("%-46s" % c for c in cells).rstrip())
+
+print()
+print("medians of %d runs; load: %s" % (repeats, " / ".join(read(root + "/load.txt").split("\n")[:2]).replace("== ", "")))
+row("", lambda f, m, k: "%s-bound" % k)
+row("package", lambda f, m, k: "%d files, %.1f MB, %.1f MB packed" % (f["files"], f["mb"], f["packed"]))
+row("dictionary stated / allocated", lambda f, m, k: "%d / %.1f MiB" % (f["dictionary"] // MiB, f["window"] / MiB))
+row("installer extraction", lambda f, m, k: "%.3f s, %.1f MB/s, %.0f files/s" % (m["install"], f["mb"] / m["install"], f["files"] / m["install"]))
+row("  (whole run)", lambda f, m, k: "%.3f s" % m["wall"])
+row("native decoder, decode only", lambda f, m, k: "%.3f s" % m["native"])
+row("bare Wine program", lambda f, m, k: "%.3f s, %.1f MB/s, %.0f files/s" % (m["bare"], f["mb"] / m["bare"], f["files"] / m["bare"]))
+row("installer time / native decode time", lambda f, m, k: "%.2f%s" % (m["install"] / m["native"], "  (target <= 1.25)" if k == "decode" else ""))
+row("installer throughput / bare program's", lambda f, m, k: "%.2f%s" % (m["bare"] / m["install"], "  (target >= 0.90)" if k == "file" else ""))
+row("peak working set: installer / trivial / bare", lambda f, m, k: "%.1f / %.1f / %.1f MiB" % (m["peak"] / MiB, m["trivial"] / MiB, m["bare_peak"] / MiB))
+row("installer above trivial program", lambda f, m, k: "%.1f MiB  (target <= %.1f)" % ((m["peak"] - m["trivial"]) / MiB, f["window"] / MiB + 8))
+row("  of that, start-up alone (-?)", lambda f, m, k: "%.1f MiB" % ((m["startup"] - m["trivial"]) / MiB))
+row("  of that, added by extraction and the rest", lambda f, m, k: "%.1f MiB" % ((m["peak"] - m["startup"]) / MiB))
+row("CRC-32 of the package read from the file", lambda f, m, k: "%.3f s, %.1f%% of extraction (target <= 5%%)" % (m["crc"], 100 * m["crc"] / m["install"]))
+row("  its peak working set above trivial", lambda f, m, k: "%.1f MiB" % ((m["crc_peak"] - m["trivial"]) / MiB))
+for kind in kinds:
+    for i, r in enumerate(runs_of[kind], 1):
+        print("  %s-bound run %d: installer %.3f s, native %.3f s, bare %.3f s, installer peak %.1f MiB%s"
+              % (kind, i, r["install"], r["native"], r["bare"], r["peak"] / MiB,
+                 ", CRC pass %.3f s" % r["crc"] if "crc" in r else ""))
 EOF

@@ -34,9 +34,33 @@ struct LzmaAloneDecoder::State {
     State& operator=(const State&) = delete;
 };
 
+LzmaAloneDecoder::LzmaAloneDecoder(ByteSource& input) : m_source(input) { ReadHeader(); }
+
 LzmaAloneDecoder::LzmaAloneDecoder(const uint8_t* stream, size_t size)
-    : m_input(stream + std::min(size, HeaderSize)), m_inputLeft(size - std::min(size, HeaderSize)) {
-    if (size < HeaderSize) throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
+    : m_memory(std::make_unique<MemorySource>(stream, size)), m_source(*m_memory) {
+    ReadHeader();
+}
+
+void LzmaAloneDecoder::Refill() {
+    if (m_inputLeft > 0 || m_inputEnded) return;
+    BytePiece piece = m_source.Next();
+    m_input = piece.bytes;
+    m_inputLeft = piece.count;
+    m_inputEnded = piece.count == 0;
+}
+
+void LzmaAloneDecoder::ReadHeader() {
+    // A source may cut its pieces anywhere, even inside the header.
+    uint8_t stream[HeaderSize];
+    for (size_t have = 0; have < HeaderSize;) {
+        Refill();
+        if (m_inputLeft == 0) throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
+        const size_t n = std::min(HeaderSize - have, m_inputLeft);
+        std::copy(m_input, m_input + n, stream + have);
+        have += n;
+        m_input += n;
+        m_inputLeft -= n;
+    }
 
     CLzmaProps props;
     if (LzmaProps_Decode(&props, stream, LZMA_PROPS_SIZE) != SZ_OK)
@@ -76,17 +100,30 @@ LzmaAloneDecoder::Piece LzmaAloneDecoder::Next() {
     // size does not match it.
     const ELzmaFinishMode finish = request == m_remaining ? LZMA_FINISH_END : LZMA_FINISH_ANY;
 
-    SizeT produced = request;
-    SizeT consumed = m_inputLeft;
-    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
-    SRes res = LzmaDec_DecodeToBuf(&m_state->dec, m_output.data(), &produced, m_input, &consumed, finish, &status);
-    if (res != SZ_OK) ThrowDecodeError(res);
-    m_input += consumed;
-    m_inputLeft -= consumed;
-    m_remaining -= produced;
-    // Success without output before the declared size would otherwise loop for ever:
-    // the input ran out, or the data ended with its end marker too early.
-    if (produced == 0)
-        ThrowDecodeError(status == LZMA_STATUS_NEEDS_MORE_INPUT ? SZ_ERROR_INPUT_EOF : SZ_ERROR_DATA);
-    return {m_output.data(), produced};
+    size_t total = 0;
+    for (;;) {
+        Refill();
+        SizeT produced = request - total;
+        SizeT consumed = m_inputLeft;
+        ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+        SRes res = LzmaDec_DecodeToBuf(&m_state->dec, m_output.data() + total, &produced, m_input, &consumed, finish,
+                                       &status);
+        if (res != SZ_OK) ThrowDecodeError(res);
+        m_input += consumed;
+        m_inputLeft -= consumed;
+        total += produced;
+        // All input taken and more wanted: the input piece ended, or the decoder looks past
+        // the declared size for the end of the stream. Either way the next piece decides.
+        if (status == LZMA_STATUS_NEEDS_MORE_INPUT && !m_inputEnded) continue;
+        if (total == request) break;
+        // Success without output before the declared size would otherwise loop for ever:
+        // the input ran out, or the data ended with its end marker too early. What came
+        // before goes out first; the next call fails.
+        if (produced == 0) {
+            if (total > 0) break;
+            ThrowDecodeError(status == LZMA_STATUS_NEEDS_MORE_INPUT ? SZ_ERROR_INPUT_EOF : SZ_ERROR_DATA);
+        }
+    }
+    m_remaining -= total;
+    return {m_output.data(), total};
 }

@@ -1,9 +1,12 @@
 #pragma once
-// Decoder of an LZMA "alone" stream held in memory: 5 property bytes, the unpacked
-// size (64-bit little-endian), then the compressed data. It hands out the decoded
-// bytes in pieces of at most PieceSize, so the unpacked data is never held whole.
-// Failures raise InstallError with the finished text; an allocation failure raises
-// std::bad_alloc.
+// Decoder of an LZMA "alone" stream: 5 property bytes, the unpacked size (64-bit
+// little-endian), then the compressed data. It takes the stream from a ByteSource piece by
+// piece and hands out the decoded bytes in pieces of at most PieceSize, so neither the
+// packed nor the unpacked data is ever held whole.
+// Failures raise InstallError with the finished text (those of the source pass through);
+// an allocation failure raises std::bad_alloc.
+#include "installer/actions/ByteSource.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,12 +17,11 @@ public:
     static constexpr size_t HeaderSize = 13;
     static constexpr size_t PieceSize = 0x20000;
 
-    struct Piece {
-        const uint8_t* bytes;
-        size_t count;
-    };
+    using Piece = BytePiece;
 
-    // The stream must stay valid for the decoder's life (it is read in place).
+    // The source must outlive the decoder; the header is read from it at once.
+    explicit LzmaAloneDecoder(ByteSource& input);
+    // A stream held in memory, valid for the decoder's life (it is read in place).
     LzmaAloneDecoder(const uint8_t* stream, size_t size);
     ~LzmaAloneDecoder();
     LzmaAloneDecoder(const LzmaAloneDecoder&) = delete;
@@ -36,9 +38,16 @@ public:
 private:
     struct State;   // the LZMA SDK's decoder state and its allocations
 
+    void ReadHeader();
+    // Makes the next input piece current when the current one is used up.
+    void Refill();
+
+    std::unique_ptr<MemorySource> m_memory;   // the source of a stream held in memory
+    ByteSource& m_source;
     std::unique_ptr<State> m_state;
-    const uint8_t* m_input;
-    size_t m_inputLeft;
+    const uint8_t* m_input = nullptr;
+    size_t m_inputLeft = 0;
+    bool m_inputEnded = false;
     uint64_t m_unpackedSize;
     uint64_t m_remaining;
     std::vector<uint8_t> m_output;

@@ -7,7 +7,8 @@
 // A file is a group of header messages (name, uninstaller flag, platform mask) followed
 // by one or more data messages. Failures raise InstallError with the finished text.
 //
-//   LzmaAloneDecoder decoder(resource.data, resource.size);
+//   ResourceReader package(148, "BINARY");   // or a MemorySource
+//   LzmaAloneDecoder decoder(package);
 //   PackageStreamParser parser(fileWriter, platformId);
 //   for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
 //       parser.ProcessOutBytes(piece.bytes, piece.count);

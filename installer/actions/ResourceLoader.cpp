@@ -3,6 +3,7 @@
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/actions/InflateZlib.h"
+#include "installer/actions/ResourceReader.h"
 
 #include <windows.h>
 
@@ -77,11 +78,10 @@ std::string LoadRtfResource(unsigned id) {
 }
 
 void ExtractZlibResource(const std::string& path, unsigned id) {
-    ResourceBytes resource = LoadBinaryResource(id, "BINARY");
+    ResourceReader resource(id, "BINARY");
     OutputFile file(path);
     try {
-        InflateZlib(resource.data, resource.size,
-                    [&file](const unsigned char* data, std::size_t size) { file.Write(data, size); });
+        InflateZlib(resource, [&file](const unsigned char* data, std::size_t size) { file.Write(data, size); });
         file.Close();
     } catch (...) {
         // A half-written new file would keep the folder's rollback from removing the

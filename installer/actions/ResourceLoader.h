@@ -18,8 +18,9 @@ ResourceBytes LoadBinaryResource(unsigned id, const char* type);
 // A copy of the "RTF" resource <id>.
 std::string LoadRtfResource(unsigned id);
 
-// Inflates the zlib stream of the "BINARY" resource <id> into path, creating or
-// truncating the file. Errors of the file and of the stream are std::runtime_error
-// ("CreateFileA() failed: ...", "WriteFile() failed: ...", "inflate() failed: ...");
-// a file this call created is deleted again before the error leaves it.
+// Inflates the zlib stream of the "BINARY" resource <id>, read from this executable's file
+// in pieces (ResourceReader), into path, creating or truncating the file. Errors of the
+// output file and of the stream are std::runtime_error ("CreateFileA() failed: ...",
+// "WriteFile() failed: ...", "inflate() failed: ..."), those of finding and reading the
+// resource InstallError; a file this call created is deleted again before the error leaves it.
 void ExtractZlibResource(const std::string& path, unsigned id);

@@ -6,7 +6,7 @@
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "installer/actions/LzmaAloneDecoder.h"
-#include "installer/actions/ResourceLoader.h"
+#include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetFile.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/WindowsVersionInfo.h"
@@ -39,10 +39,11 @@ void WriteFilesFromLzmaStream::Commit() {
 
 void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder) {
     m_targetFolder = targetFolder;
-    ResourceBytes resource = LoadBinaryResource(resourceId, "BINARY");
-    if (resource.size < LzmaAloneDecoder::HeaderSize)
+    // Read from the file in pieces: the image need not hold the package in memory.
+    ResourceReader package(resourceId, "BINARY");
+    if (package.Size() < LzmaAloneDecoder::HeaderSize)
         throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
-    LzmaAloneDecoder decoder(resource.data, resource.size);
+    LzmaAloneDecoder decoder(package);
     PackageStreamParser parser(*this, WindowsVersionInfo().WindowsVersion().a);
     for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
         parser.ProcessOutBytes(piece.bytes, piece.count);

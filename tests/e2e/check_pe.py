@@ -1,10 +1,12 @@
 """Checks the shape of the shipped executable: PE32 for i386, console subsystem,
-no DLL that a plain Windows lacks, and the manifest the installer must carry."""
+no DLL that a plain Windows lacks, the manifest the installer must carry, and sections
+page-aligned in the file (Wine maps such an image; any other it reads whole at load)."""
 import struct
 import sys
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
                "ole32.dll", "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll"}
+PAGE = 0x1000
 
 
 def sections(data, pe):
@@ -49,6 +51,13 @@ def main(path):
         problems.append("not PE32")
     if struct.unpack_from("<H", data, pe + 24 + 68)[0] != 3:
         problems.append("subsystem is not console")
+    section_alignment, file_alignment = struct.unpack_from("<II", data, pe + 24 + 32)
+    if (section_alignment, file_alignment) != (PAGE, PAGE):
+        problems.append("section alignment %#x, file alignment %#x: both must be %#x"
+                        % (section_alignment, file_alignment, PAGE))
+    for name, _, _, rawptr, rawsize in sections(data, pe):
+        if rawsize and rawptr % PAGE:
+            problems.append("section %s starts at file offset %#x, not on a page" % (name, rawptr))
     if struct.unpack_from("<I", data, pe + 8)[0] != 0:
         problems.append("link timestamp present")
     extra = [d for d in imported_dlls(data, pe) if d not in SYSTEM_DLLS]
@@ -61,7 +70,8 @@ def main(path):
         problems.append("no version resource")
     if problems:
         sys.exit("\n".join(problems))
-    print("PE32 i386 console, imports only system DLLs, manifest and version resource present")
+    print("PE32 i386 console, imports only system DLLs, manifest and version resource present, "
+          "sections page-aligned in the file")
 
 
 if __name__ == "__main__":

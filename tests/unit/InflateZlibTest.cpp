@@ -44,10 +44,12 @@ struct Result {
     std::string error;  // empty: no exception
 };
 
-Result Inflate(const Bytes& stream) {
+// maxPiece: the most bytes the inflater is given at a time; by default all at once.
+Result Inflate(const Bytes& stream, size_t maxPiece = SIZE_MAX) {
     Result r;
     try {
-        InflateZlib(stream.data(), stream.size(), [&r](const unsigned char* data, size_t size) {
+        MemorySource input(stream.data(), stream.size(), maxPiece);
+        InflateZlib(input, [&r](const unsigned char* data, size_t size) {
             r.pieces.push_back(size);
             r.output.insert(r.output.end(), data, data + size);
         });
@@ -63,6 +65,7 @@ TEST(InflateZlib, RestoresTheContentsInPiecesOfAtMost64KiB) {
         Result r = Inflate(Compress(plain));
         EXPECT_EQ(r.error, "") << size;
         EXPECT_TRUE(r.output == plain) << size;
+        EXPECT_TRUE(Inflate(Compress(plain), 1000).output == plain) << size;   // input in pieces
         for (size_t piece : r.pieces) EXPECT_LE(piece, 65536u);
         if (size > 65536) {
             EXPECT_GE(r.pieces.size(), 2u);
@@ -102,7 +105,9 @@ TEST(InflateZlib, CorruptStreamsFailWithTheLibrarysReason) {
         {"header only", {0x78, 0x9C}, "inflate() failed: unexpected end of compressed data"},
         {"empty", {}, "inflate() failed: unexpected end of compressed data"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Inflate(c.stream).error, c.error) << c.name;
+    // The same whatever pieces the input comes in.
+    for (size_t maxPiece : {SIZE_MAX, size_t(1), size_t(1000)})
+        for (const Case& c : cases) EXPECT_EQ(Inflate(c.stream, maxPiece).error, c.error) << c.name << " " << maxPiece;
 }
 
 TEST(InflateZlib, BytesAfterTheEndOfTheStreamAreIgnored) {

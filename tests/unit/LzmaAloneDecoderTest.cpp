@@ -49,10 +49,12 @@ struct Decoded {
     std::string error;
 };
 
-Decoded Decode(const Bytes& stream) {
+// maxPiece: the most bytes the decoder is given at a time; by default all at once.
+Decoded Decode(const Bytes& stream, size_t maxPiece = SIZE_MAX) {
     Decoded out;
     try {
-        LzmaAloneDecoder decoder(stream.data(), stream.size());
+        MemorySource input(stream.data(), stream.size(), maxPiece);
+        LzmaAloneDecoder decoder(input);
         for (auto p = decoder.Next(); p.count; p = decoder.Next()) {
             out.pieces.push_back(p.count);
             out.data.insert(out.data.end(), p.bytes, p.bytes + p.count);
@@ -191,6 +193,31 @@ TEST(LzmaAloneDecoder, FailsOnCorruptData) {
     Bytes packed = Pack(Content(1000));
     packed[13] = 1;   // the range coder's first byte is always 0
     EXPECT_EQ(Decode(packed).error, "LzmaDecode() failed: error 1");
+}
+
+TEST(LzmaAloneDecoder, GivesTheSameResultWhateverPiecesTheInputComesIn) {
+    const Bytes data = Content(300000);
+    const Bytes packed = Pack(data);
+    Bytes shorter = packed, longer = packed, corrupt = packed;
+    SetDeclaredSize(shorter, data.size() - 1);
+    SetDeclaredSize(longer, data.size() + 1);
+    corrupt[packed.size() / 2] ^= 0x40;
+    LzmaAloneEncoder::Options marked = Fast();
+    marked.endMarker = true;
+    Bytes early = Pack(data, marked);
+    SetDeclaredSize(early, data.size() + 10);
+    const Bytes cut(packed.begin(), packed.begin() + packed.size() / 2);
+    const Bytes* streams[] = {&packed, &shorter, &longer, &corrupt, &early, &cut};
+    for (const Bytes* stream : streams) {
+        const Decoded whole = Decode(*stream);
+        for (size_t maxPiece : {size_t(1), size_t(7), size_t(65536)}) {
+            SCOPED_TRACE(testing::Message() << "stream " << stream - &packed << ", pieces of " << maxPiece);
+            const Decoded split = Decode(*stream, maxPiece);
+            EXPECT_EQ(split.error, whole.error);
+            EXPECT_EQ(split.pieces, whole.pieces);
+            EXPECT_TRUE(split.data == whole.data);
+        }
+    }
 }
 
 }  // namespace

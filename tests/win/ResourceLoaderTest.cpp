@@ -1,4 +1,5 @@
 #include "installer/actions/ResourceLoader.h"
+#include "installer/actions/ResourceReader.h"
 
 #include "ActionTestSupport.h"
 #include "NoCrtLib/InstallError.h"
@@ -29,6 +30,27 @@ TEST_F(ResourceLoaderTest, LoadsTheBytesOfThisExecutablesResources) {
     EXPECT_EQ(AsText(block), std::string("\x78\x9C\x07\x00\x00", 5));
     // The bytes stay where they are: a second load gives the same memory.
     EXPECT_EQ(LoadBinaryResource(IDT_ZLIB_BAD_BLOCK, "BINARY").data, block.data);
+}
+
+// The file's layout differs from the image's (sections 0x200-aligned in the file), so
+// bytes from the wrong place would show.
+TEST_F(ResourceLoaderTest, ReadsAResourceFromTheFileInPiecesAsTheImageHoldsIt) {
+    const std::string image = AsText(LoadBinaryResource(IDT_ZLIB_GOOD_PLAIN, "BINARY"));
+    ASSERT_GT(image.size(), 2 * ResourceReader::DefaultPieceSize);
+    for (size_t pieceSize : {size_t(1000), ResourceReader::DefaultPieceSize}) {
+        ResourceReader reader(IDT_ZLIB_GOOD_PLAIN, "BINARY", pieceSize);
+        EXPECT_EQ(reader.Size(), image.size());
+        std::string read;
+        for (BytePiece p = reader.Next(); p.count; p = reader.Next()) {
+            EXPECT_LE(p.count, pieceSize);
+            read.append(reinterpret_cast<const char*>(p.bytes), p.count);
+        }
+        EXPECT_TRUE(read == image) << pieceSize;
+    }
+    std::string rtf;
+    ReadResourcePieces(IDT_RTF_SAMPLE, "RTF",
+                       [&rtf](const uint8_t* bytes, size_t count) { rtf.append(reinterpret_cast<const char*>(bytes), count); });
+    EXPECT_EQ(rtf, LoadRtfResource(IDT_RTF_SAMPLE));
 }
 
 TEST_F(ResourceLoaderTest, AMissingResourceIsAnInstallErrorWithTheWindowsReason) {

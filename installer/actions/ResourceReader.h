@@ -1,0 +1,41 @@
+#pragma once
+// A resource of this executable read from the executable's file in pieces, through one
+// buffer of a fixed size, instead of through the loaded image: however large the resource,
+// the process never holds more of it than one piece.
+//     ResourceReader reader(148, "BINARY");
+//     for (BytePiece p = reader.Next(); p.count; p = reader.Next()) use(p.bytes, p.count);
+#include "installer/actions/ByteSource.h"
+#include "platform/Handles.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class ResourceReader : public ByteSource {
+public:
+    static constexpr size_t DefaultPieceSize = 0x10000;
+
+    // Finds the resource with LoadBinaryResource (and its errors, "FindResourceA() failed: ...")
+    // and opens this executable's file. Errors of the file are InstallError with the Windows
+    // reason ("GetModuleFileNameA() failed: ...", "CreateFileA() failed: ...",
+    // "ReadFile() failed: ...").
+    ResourceReader(unsigned id, const char* type, size_t pieceSize = DefaultPieceSize);
+
+    uint32_t Size() const { return m_size; }
+    // The next at most pieceSize bytes of the resource, valid until the next call; an empty
+    // piece after the last byte. A failed read is "ReadFile() failed: ...".
+    BytePiece Next() override;
+
+private:
+    void Read(uint8_t* to, uint32_t count);
+
+    FileHandle m_file;
+    uint32_t m_size = 0;
+    uint32_t m_left = 0;
+    std::vector<uint8_t> m_buffer;
+};
+
+// Hands every byte of resource <id> of <type> to sink, in order, in pieces of at most
+// ResourceReader::DefaultPieceSize bytes: for a checksum over a resource, for example.
+void ReadResourcePieces(unsigned id, const char* type,
+                        const std::function<void(const uint8_t* bytes, size_t count)>& sink);
