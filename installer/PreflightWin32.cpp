@@ -8,7 +8,9 @@
 #include "installer/InstallFolder.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
+#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/ResourceLoader.h"
+#include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetDirAction.h"
 #include "platform/Handles.h"
 #include "platform/ShellFolders.h"
@@ -205,11 +207,13 @@ void CheckBeforeChanges(const RunFlags& flags) {
     if (flags.createDesktopIcon)
         KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop");
 
-    const ResourceBytes package = LoadBinaryResource(IDR_PACKAGE, "BINARY");
-    const ResourceBytes uninstaller = LoadBinaryResource(IDR_UNINSTALLER, "BINARY");
-    VerifyStream("package stream", MemorySource(package.data, package.size), facts.packageSize, facts.packageCrc);
-    VerifyStream("uninstaller stream", MemorySource(uninstaller.data, uninstaller.size), facts.uninstallerSize,
-                 facts.uninstallerCrc);
+    // Read from the file as the extraction reads them, so what is checked is what is installed.
+    ResourceReader package(IDR_PACKAGE, "BINARY");
+    VerifyStream("package stream", package, facts.packageSize, facts.packageCrc);
+    ResourceReader uninstaller(IDR_UNINSTALLER, "BINARY");
+    VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc);
 
-    CheckFreeSpace(folder, SpaceNeeded(LzmaUnpackedSize(package.data, package.size), facts.uninstallerUnpacked));
+    ResourceReader header(IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
+    const BytePiece headerBytes = header.Next();
+    CheckFreeSpace(folder, SpaceNeeded(LzmaUnpackedSize(headerBytes.bytes, headerBytes.count), facts.uninstallerUnpacked));
 }

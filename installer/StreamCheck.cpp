@@ -34,12 +34,12 @@ StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size) {
     return facts;
 }
 
-StreamDigest DigestStream(const ByteSource& source) {
+StreamDigest DigestStream(ByteSource& source) {
     StreamDigest digest;
     uLong crc = crc32(0L, Z_NULL, 0);
-    const unsigned char* piece = nullptr;
-    std::size_t size = 0;
-    while (source(piece, size)) {
+    for (BytePiece next = source.Next(); next.count; next = source.Next()) {
+        const unsigned char* piece = next.bytes;
+        std::size_t size = next.count;
         digest.size += size;
         // crc32 takes at most a uInt at a time.
         while (size) {
@@ -53,23 +53,12 @@ StreamDigest DigestStream(const ByteSource& source) {
     return digest;
 }
 
-void VerifyStream(const char* name, const ByteSource& source, std::uint32_t size, std::uint32_t crc) {
+void VerifyStream(const char* name, ByteSource& source, std::uint32_t size, std::uint32_t crc) {
     const StreamDigest digest = DigestStream(source);
     const std::string damaged = std::string("The installer's ") + name + " is damaged: ";
     if (digest.size != size)
         throw InstallError(damaged + std::to_string(digest.size) + " bytes instead of " + std::to_string(size));
     if (digest.crc != crc) throw InstallError(damaged + "CRC-32 " + Hex(digest.crc) + " instead of " + Hex(crc));
-}
-
-ByteSource MemorySource(const unsigned char* data, std::size_t size) {
-    bool given = false;
-    return [data, size, given](const unsigned char*& piece, std::size_t& length) mutable {
-        if (given) return false;
-        given = true;
-        piece = data;
-        length = size;
-        return true;
-    };
 }
 
 std::uint64_t LzmaUnpackedSize(const unsigned char* data, std::size_t size) {

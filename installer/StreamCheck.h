@@ -1,9 +1,10 @@
 #pragma once
 // What the build recorded about the two embedded streams (resource "BINARY" 150), and the
 // check that both are still what was recorded.
+#include "installer/actions/ByteSource.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 // Resource 150: six unsigned 32-bit little-endian numbers in this order.
 struct StreamFacts {
@@ -19,21 +20,15 @@ constexpr std::size_t StreamFactsSize = 24;
 // Throws InstallError when the record has another size.
 StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size);
 
-// Gives a stream's bytes piece by piece: true with the next piece, false at the end.
-using ByteSource = std::function<bool(const unsigned char*& piece, std::size_t& size)>;
-
 struct StreamDigest {
     std::uint64_t size = 0;
     std::uint32_t crc = 0;   // zlib's CRC-32
 };
-StreamDigest DigestStream(const ByteSource& source);
+StreamDigest DigestStream(ByteSource& source);
 
 // Throws InstallError "The installer's <name> is damaged: ..." when the digest of the
 // source differs from the recorded size or CRC-32.
-void VerifyStream(const char* name, const ByteSource& source, std::uint32_t size, std::uint32_t crc);
-
-// A source over bytes already in memory.
-ByteSource MemorySource(const unsigned char* data, std::size_t size);
+void VerifyStream(const char* name, ByteSource& source, std::uint32_t size, std::uint32_t crc);
 
 // The unpacked size stated in the 13-byte header of an LZMA "alone" stream; throws
 // InstallError when the header is shorter.

@@ -78,9 +78,3 @@ void ResourceReader::Read(uint8_t* to, uint32_t count) {
         count -= got;
     }
 }
-
-void ReadResourcePieces(unsigned id, const char* type,
-                        const std::function<void(const uint8_t* bytes, size_t count)>& sink) {
-    ResourceReader reader(id, type);
-    for (BytePiece piece = reader.Next(); piece.count; piece = reader.Next()) sink(piece.bytes, piece.count);
-}

@@ -8,7 +8,6 @@
 #include "platform/Handles.h"
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 class ResourceReader : public ByteSource {
@@ -34,8 +33,3 @@ private:
     uint32_t m_left = 0;
     std::vector<uint8_t> m_buffer;
 };
-
-// Hands every byte of resource <id> of <type> to sink, in order, in pieces of at most
-// ResourceReader::DefaultPieceSize bytes: for a checksum over a resource, for example.
-void ReadResourcePieces(unsigned id, const char* type,
-                        const std::function<void(const uint8_t* bytes, size_t count)>& sink);

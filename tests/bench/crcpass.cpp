@@ -1,11 +1,11 @@
 // crcpass [repeats]: what an integrity check of the package costs. The benchmark links its
 // package into this program as resource "BINARY" 148, with the installer's file layout, and
-// the program runs the installer's own ResourceReader over it: a CRC-32 (zlib) of the
-// resource read from the file in pieces. Prints the size, the CRC and the median time.
+// the program runs the installer's own check over it: the CRC-32 (zlib) of the resource read
+// from the file in pieces. Prints the size, the CRC and the median time.
+#include "installer/StreamCheck.h"
 #include "installer/actions/ResourceReader.h"
 
 #include <windows.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,18 +18,16 @@ int main(int argc, char** argv) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     std::vector<double> times;
-    uLong crc = 0;
+    unsigned long crc = 0;
     unsigned long long bytes = 0;
     try {
         for (int i = 0; i < repeats; ++i) {
             LARGE_INTEGER start, end;
             QueryPerformanceCounter(&start);
-            crc = crc32(0, nullptr, 0);
-            bytes = 0;
-            ReadResourcePieces(148, "BINARY", [&](const uint8_t* piece, size_t count) {
-                crc = crc32(crc, piece, static_cast<uInt>(count));
-                bytes += count;
-            });
+            ResourceReader package(148, "BINARY");
+            const StreamDigest digest = DigestStream(package);
+            crc = digest.crc;
+            bytes = digest.size;
             QueryPerformanceCounter(&end);
             times.push_back(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
         }

@@ -12,7 +12,8 @@ namespace {
 // "" when the bytes "123456789" match size and crc, else the error's text.
 std::string VerifyText(std::uint32_t size, std::uint32_t crc) {
     try {
-        VerifyStream("package stream", MemorySource(reinterpret_cast<const unsigned char*>("123456789"), 9), size, crc);
+        MemorySource source(reinterpret_cast<const uint8_t*>("123456789"), 9);
+        VerifyStream("package stream", source, size, crc);
     } catch (const InstallError& e) {
         return e.what();
     }
@@ -26,13 +27,8 @@ TEST(StreamCheck, NamesTheDamagedStream) {
 }
 
 TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
-    const unsigned char text[] = "123456789";
-    int calls = 0;
-    const StreamDigest digest = DigestStream([&](const unsigned char*& piece, std::size_t& size) {
-        piece = text + 3 * calls;
-        size = 3;
-        return calls++ < 3;
-    });
+    MemorySource pieces(reinterpret_cast<const uint8_t*>("123456789"), 9, 3);
+    const StreamDigest digest = DigestStream(pieces);
     EXPECT_EQ(digest.size, 9u);
     EXPECT_EQ(digest.crc, 0xCBF43926u);
 

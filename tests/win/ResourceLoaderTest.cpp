@@ -48,8 +48,8 @@ TEST_F(ResourceLoaderTest, ReadsAResourceFromTheFileInPiecesAsTheImageHoldsIt) {
         EXPECT_TRUE(read == image) << pieceSize;
     }
     std::string rtf;
-    ReadResourcePieces(IDT_RTF_SAMPLE, "RTF",
-                       [&rtf](const uint8_t* bytes, size_t count) { rtf.append(reinterpret_cast<const char*>(bytes), count); });
+    ResourceReader rtfReader(IDT_RTF_SAMPLE, "RTF");
+    for (BytePiece p = rtfReader.Next(); p.count; p = rtfReader.Next()) rtf.append(reinterpret_cast<const char*>(p.bytes), p.count);
     EXPECT_EQ(rtf, LoadRtfResource(IDT_RTF_SAMPLE));
 }
 
