@@ -57,6 +57,10 @@ function(qx_delay_load target)
     endforeach()
     # Searched before the system's folder, these stand in for the import libraries of the
     # same names that the library's link line names; the helper that loads a DLL comes last.
-    target_link_directories(${target} BEFORE PRIVATE ${QX_DELAY_IMPORT_DIR})
+    # Named relative to the folder the link runs in: ld orders import sections by the path of
+    # their archive, and an absolute path would sort before or after the system's libraries
+    # depending on where the build folder is.
+    file(RELATIVE_PATH relative ${CMAKE_CURRENT_BINARY_DIR} ${QX_DELAY_IMPORT_DIR})
+    target_link_options(${target} BEFORE PRIVATE "-L${relative}")
     target_link_libraries(${target} PRIVATE ${QX_SYSTEM_LIBS} delayimp)
 endfunction()
