@@ -5,40 +5,30 @@
 #include "installer/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
-#include "ui/Prompt.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <new>
-#include <vector>
 
 namespace {
 
-struct Box { std::string text, caption; unsigned style; };
-
-class DriverTest : public ::testing::Test {
+class DriverTest : public TestSupport::PromptFixture {
 protected:
     void SetUp() override {
-        ResetOptions();
-        Prompt::SetBoxHandler([this](const std::string& t, const std::string& c, unsigned s) {
-            boxes.push_back({t, c, s});
-            return 1;
-        });
+        PromptFixture::SetUp();
+        answer = 1;  // IDOK
     }
-    void TearDown() override { Prompt::SetBoxHandler(nullptr); ResetOptions(); }
 
     template <class E> int Report(const E& e, std::string& out) {
-        ::testing::internal::CaptureStdout();
-        int code = FinishRun(ReportRunFailure(std::make_exception_ptr(e)));
-        out = ::testing::internal::GetCapturedStdout();
+        int code = -1;
+        out = TestSupport::RunCaptured([&] { code = FinishRun(ReportRunFailure(std::make_exception_ptr(e))); }).out;
         return code;
     }
-
-    std::vector<Box> boxes;
 };
 
 TEST_F(DriverTest, UnattendedErrorsArePrintedTwiceWithTheirPrefixes) {
-    Options().interactive = false;
+    SetMode(false, false);
     struct NotStd {};
     std::string out;
     EXPECT_EQ(Report(InstallError("disk full"), out), 150);

@@ -1,7 +1,7 @@
 #include "installer/actions/FileAssocPlan.h"
 
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
+
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -119,52 +119,17 @@ TEST(FileAssocPlan, UndoFailureTextsKeepTheirWording) {
     EXPECT_EQ(remove.caption, "Removing File Association Failed");
 }
 
-// The failure question as the user meets it in each mode.
-TEST(FileAssocPlan, FailureGoesOnOrEndsWith112InEachMode) {
-    struct Case {
-        bool interactive, force;
-        int answer;
-        int exitCode;
-        std::string out;
-    };
+TEST(FileAssocPlan, FailureQuestionEndsWith112) {
     const std::string reason = "RegCreateKeyExA() failed: Windows error: 2: File not found.";
-    const Case cases[] = {
-        {true, false, 6, -1, ""},
-        {true, false, 7, 112, "Installation canceled by user (registering file association failed)\n"},
-        {true, false, 0, 112, "Installation canceled by user (registering file association failed)\n"},
-        {false, true, 0, -1, "Warning: registering file association for extension '.qxp' failed. Reason: " + reason + "\n"},
-        {false, false, 0, 112,
-         "Registering file association for extension '.qxp' failed. Reason: " + reason + ", aborting\n"},
-    };
-    for (const Case& c : cases) {
-        ResetOptions();
-        Options().interactive = c.interactive;
-        Options().force = c.force;
-        std::vector<std::string> boxes;
-        Prompt::SetBoxHandler([&](const std::string& text, const std::string& caption, unsigned style) {
-            boxes.push_back(text + "|" + caption + "|" + std::to_string(style));
-            return c.answer;
-        });
-        ::testing::internal::CaptureStdout();
-        int code = -1;
-        try {
-            Prompt::ContinueOrAbort(FileAssocFailureQuestion(".qxp", reason));
-        } catch (const SilentExit& e) {
-            code = e.Code();
-        }
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.out);
-        EXPECT_EQ(code, c.exitCode);
-        if (c.interactive) {
-            EXPECT_EQ(boxes, std::vector<std::string>{
-                                 "Warning: registering file associaton for extension '.qxp' failed.\nReason: " + reason +
-                                 ".\nDo you want to continue with the installation anyway?|"
-                                 "Registering File Association Failed|52"});
-        } else {
-            EXPECT_TRUE(boxes.empty());
-        }
-    }
-    Prompt::SetBoxHandler(nullptr);
-    ResetOptions();
+    EXPECT_EQ(TestSupport::Fields(FileAssocFailureQuestion(".qxp", reason)),
+              TestSupport::Fields({"Warning: registering file associaton for extension '.qxp' failed.\nReason: " +
+                                       reason + ".\nDo you want to continue with the installation anyway?",
+                                   "Registering File Association Failed", false,
+                                   "Installation canceled by user (registering file association failed)",
+                                   "Warning: registering file association for extension '.qxp' failed. Reason: " + reason,
+                                   "Registering file association for extension '.qxp' failed. Reason: " + reason +
+                                       ", aborting",
+                                   112}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "installer/actions/InstallAction.h"
 
 #include "installer/InstallOptions.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,7 @@ private:
     std::vector<int>& m_undone;
 };
 
-class InstallActionTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetOptions(); }
-    void TearDown() override { ResetOptions(); }
-};
+using InstallActionTest = TestSupport::OptionsFixture;
 
 TEST_F(InstallActionTest, UndoesOnlyWhenNeitherCommittedNorNoRollback) {
     struct Case {

@@ -1,9 +1,7 @@
 #include "installer/PreviousInstallation.h"
 
 #include "NoCrtLib/InstallError.h"
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
-#include "ui/Prompt.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -266,46 +264,22 @@ TEST(PreviousInstallationTempCopy, FileAndStreamErrorsAreNotRetried) {
     EXPECT_EQ(system.events, (std::vector<std::string>{"temp", "write C:\\TEMP\\uninst.exe"}));
 }
 
-class PreviousInstallationRemoval : public ::testing::Test {
+class PreviousInstallationRemoval : public TestSupport::PromptFixture {
 protected:
-    struct Box { std::string text, caption; unsigned style; };
-
     void SetUp() override {
-        ResetOptions();
-        Prompt::SetBoxHandler([this](const std::string& t, const std::string& c, unsigned s) {
-            boxes.push_back({t, c, s});
-            return answer;
-        });
-    }
-    void TearDown() override {
-        Prompt::SetBoxHandler(nullptr);
-        ResetOptions();
-    }
-
-    void Mode(bool interactive, bool force) {
-        Options().interactive = interactive;
-        Options().force = force;
+        PromptFixture::SetUp();
+        answer = 7;  // IDNO
     }
 
     // The exit code the removal ended the run with, or -1 when the run goes on.
     int Run() {
-        ::testing::internal::CaptureStdout();
-        int code = -1;
-        try {
-            RemovePreviousInstallation(system);
-        } catch (const SilentExit& e) {
-            code = e.Code();
-        } catch (...) {
-            ::testing::internal::GetCapturedStdout();
-            throw;
-        }
-        out = ::testing::internal::GetCapturedStdout();
-        return code;
+        const TestSupport::Outcome outcome = TestSupport::RunCaptured([this] { RemovePreviousInstallation(system); });
+        EXPECT_EQ(outcome.error, "");
+        out = outcome.out;
+        return outcome.exitCode;
     }
 
     FakeSystem system;
-    std::vector<Box> boxes;
-    int answer = 7;  // IDNO
     std::string out;
 };
 
@@ -316,7 +290,7 @@ TEST_F(PreviousInstallationRemoval, NothingRegisteredPrintsAndRunsNothing) {
         system = FakeSystem();
         system.version = c.version;
         system.uninstallString = c.command;
-        Mode(false, false);
+        SetMode(false, false);
         EXPECT_EQ(Run(), -1);
         EXPECT_EQ(out, "");
         EXPECT_TRUE(system.events.empty());
@@ -332,7 +306,7 @@ TEST_F(PreviousInstallationRemoval, SuccessRunsTheRightUninstallerBetweenTwoEmpt
             SCOPED_TRACE(std::string(c.version) + " mode " + std::to_string(mode));
             system = FakeSystem();
             system.version = c.version;
-            Mode(mode == 0, mode == 2);
+            SetMode(mode == 0, mode == 2);
             EXPECT_EQ(Run(), -1);
             EXPECT_EQ(out, std::string("Uninstalling the existing Quarnelix ") + c.version + " installation\n\n\n");
             const std::string expected =
@@ -378,7 +352,7 @@ TEST_F(PreviousInstallationRemoval, UnattendedFailuresAbortWith107OrWarnWithForc
             system = FakeSystem();
             system.result = c.result;
             system.runFailure = c.runFailure;
-            Mode(false, force);
+            SetMode(false, force);
             const std::string middle = c.ranUninstaller ? "\n\n" : "\n";
             if (force) {
                 EXPECT_EQ(Run(), -1);
@@ -426,7 +400,7 @@ TEST_F(PreviousInstallationRemoval, FreshCopyFailuresBecomeTheMessageBeforeAnyEm
         system = FakeSystem();
         system.version = "4.06";
         c.arrange(system);
-        Mode(false, false);
+        SetMode(false, false);
         EXPECT_EQ(Run(), 107);
         EXPECT_EQ(out, "Uninstalling the existing Quarnelix 4.06 installation\n" + c.message + kAbortSuffix + "\n");
         EXPECT_TRUE(system.commands.empty());
@@ -448,7 +422,7 @@ TEST_F(PreviousInstallationRemoval, InteractiveWarnsThenAsksTheCarefulQuestion) 
         system.result = 13;
         boxes.clear();
         answer = c.answer;
-        Mode(true, true);  // -force is not read in interactive mode
+        SetMode(true, true);  // -force is not read in interactive mode
         EXPECT_EQ(Run(), c.code);
         std::string expected = "Uninstalling the existing Quarnelix 4.26 installation\n\n\nWarning: " + message + "\n";
         if (c.code == 107) expected += std::string(kCancelLine) + "\n";
@@ -462,7 +436,7 @@ TEST_F(PreviousInstallationRemoval, InteractiveWarnsThenAsksTheCarefulQuestion) 
 
 TEST_F(PreviousInstallationRemoval, InteractiveBoxTextLosesTheFinalFullStopOnce) {
     system.runFailure = ResourceError("CreateProcess() failed: Windows error 2: The system cannot find the file specified.");
-    Mode(true, false);
+    SetMode(true, false);
     EXPECT_EQ(Run(), 107);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text,

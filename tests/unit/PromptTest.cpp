@@ -1,89 +1,69 @@
 #include "ui/Prompt.h"
 
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <ostream>
+#include <string>
 
 namespace {
 
-struct Box { std::string text, caption; unsigned style; };
+using TestSupport::Mode;
 
-class PromptTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetOptions();
-        Prompt::SetBoxHandler([this](const std::string& t, const std::string& c, unsigned s) {
-            boxes.push_back({t, c, s});
-            return answer;
-        });
-    }
-    void TearDown() override { Prompt::SetBoxHandler(nullptr); ResetOptions(); }
-
-    Prompt::ContinueQuestion Question(bool careful = false) {
-        Prompt::ContinueQuestion q;
-        q.boxText = "Go on?";
-        q.caption = "Caption";
-        q.careful = careful;
-        q.cancelLine = "Installation canceled by user (x)";
-        q.warningLine = "Warning: x";
-        q.abortLine = "x, aborting";
-        q.exitCode = 105;
-        return q;
-    }
-
-    // Runs the question; returns the exit code it ended with, or -1 when the run goes on.
-    int Run(const Prompt::ContinueQuestion& q, std::string& out) {
-        ::testing::internal::CaptureStdout();
-        int code = -1;
-        try {
-            Prompt::ContinueOrAbort(q);
-        } catch (const SilentExit& e) {
-            code = e.Code();
-        }
-        out = ::testing::internal::GetCapturedStdout();
-        return code;
-    }
-
-    std::vector<Box> boxes;
-    int answer = Prompt::IdYes;
+// How every continue-or-abort question turns into boxes, lines and exits; the steps'
+// own tests only check the texts and code of their questions.
+struct ContractCase {
+    std::string name;
+    Mode mode;
+    bool careful;
+    bool withCancelLine;
+    int answer;
+    int exitCode;     // -1: the run goes on
+    std::string out;
+    unsigned style;   // of the one box shown; 0: no box
 };
 
-TEST_F(PromptTest, InteractiveYesGoesOnSilently) {
-    std::string out;
-    EXPECT_EQ(Run(Question(), out), -1);
-    EXPECT_EQ(out, "");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Go on?");
-    EXPECT_EQ(boxes[0].caption, "Caption");
-    EXPECT_EQ(boxes[0].style, 0x34u);
-}
+void PrintTo(const ContractCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_F(PromptTest, InteractiveRefusalOrUnshownBoxPrintsTheCancelLineAndExits) {
-    for (int refusal : {7 /* IDNO */, 0 /* box could not be shown */, 2 /* IDCANCEL */}) {
-        answer = refusal;
-        boxes.clear();
-        std::string out;
-        EXPECT_EQ(Run(Question(true), out), 105);
-        EXPECT_EQ(out, "Installation canceled by user (x)\n");
+class PromptContract : public TestSupport::PromptFixture, public ::testing::WithParamInterface<ContractCase> {};
+
+TEST_P(PromptContract, ContinueOrAbort) {
+    const ContractCase& c = GetParam();
+    Prompt::ContinueQuestion q{"Go on?", "Caption", c.careful, c.withCancelLine ? "Installation canceled by user (x)" : "",
+                               "Warning: x", "x, aborting", 105};
+    TestSupport::SetMode(c.mode);
+    answer = c.answer;
+    const TestSupport::Outcome outcome = TestSupport::RunCaptured([&] { Prompt::ContinueOrAbort(q); });
+    EXPECT_EQ(outcome.exitCode, c.exitCode);
+    EXPECT_EQ(outcome.out, c.out);
+    if (c.style == 0) {
+        EXPECT_TRUE(boxes.empty());
+    } else {
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].style, 0x134u);
+        EXPECT_EQ(boxes[0].text, "Go on?");
+        EXPECT_EQ(boxes[0].caption, "Caption");
+        EXPECT_EQ(boxes[0].style, c.style);
     }
 }
 
-TEST_F(PromptTest, UnattendedNeverShowsABox) {
-    Options().interactive = false;
-    std::string out;
-    EXPECT_EQ(Run(Question(), out), 105);
-    EXPECT_EQ(out, "x, aborting\n");
+const char kCancel[] = "Installation canceled by user (x)\n";
+INSTANTIATE_TEST_SUITE_P(
+    Modes, PromptContract,
+    ::testing::Values(ContractCase{"InteractiveYesGoesOnSilently", {true, false}, false, true, 6, -1, "", 0x34},
+                      ContractCase{"CarefulYesGoesOn", {true, false}, true, true, 6, -1, "", 0x134},
+                      ContractCase{"InteractiveNoExits", {true, false}, true, true, 7, 105, kCancel, 0x134},
+                      ContractCase{"UnshownBoxIsARefusal", {true, false}, false, true, 0, 105, kCancel, 0x34},
+                      ContractCase{"CancelIsARefusal", {true, false}, false, true, 2, 105, kCancel, 0x34},
+                      ContractCase{"InteractiveAsksEvenWithForce", {true, true}, false, true, 7, 105, kCancel, 0x34},
+                      ContractCase{"RefusalWithoutCancelLinePrintsNothing", {true, false}, false, false, 7, 105, "",
+                                   0x34},
+                      ContractCase{"UnattendedAbortsWithoutABox", {false, false}, false, true, 6, 105,
+                                   "x, aborting\n", 0},
+                      ContractCase{"ForceWarnsAndGoesOn", {false, true}, true, true, 7, -1, "Warning: x\n", 0}),
+    [](const ::testing::TestParamInfo<ContractCase>& info) { return info.param.name; });
 
-    Options().force = true;
-    EXPECT_EQ(Run(Question(), out), -1);
-    EXPECT_EQ(out, "Warning: x\n");
-    EXPECT_TRUE(boxes.empty());
-}
+using PromptTest = TestSupport::PromptFixture;
 
 TEST_F(PromptTest, ReportsShowBoxesOnlyInInteractiveMode) {
     Prompt::ReportError("bad", "Oops");
@@ -92,9 +72,20 @@ TEST_F(PromptTest, ReportsShowBoxesOnlyInInteractiveMode) {
     EXPECT_EQ(boxes[0].style, 0x10u);
     EXPECT_EQ(boxes[1].style, 0x40u);
 
-    Options().interactive = false;
+    TestSupport::SetMode({false, false});
     Prompt::ReportError("bad", "Oops");
     EXPECT_EQ(boxes.size(), 2u);
+}
+
+// Scripted answers are taken in order, then the standing answer.
+TEST_F(PromptTest, RecorderAnswersFromItsScriptFirst) {
+    script = {7, 0};
+    answer = Prompt::IdYes;
+    EXPECT_FALSE(Prompt::Ask("a", "c", false));
+    EXPECT_FALSE(Prompt::Ask("b", "c", true));
+    EXPECT_TRUE(Prompt::Ask("c", "c", false));
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].style, 0x134u);
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #include "installer/actions/ShortcutPlan.h"
 
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
+
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -31,50 +30,17 @@ TEST(ShortcutPlan, RemovalFailureBoxNamesThePathAndTheRestartRemoval) {
               "The shortcut will be scheduled for removal on reboot.");
 }
 
-TEST(ShortcutPlan, FailureGoesOnOrEndsWith105InEachMode) {
-    struct Case {
-        bool interactive, force;
-        int answer;
-        int exitCode;
-        std::string out;
-    };
+TEST(ShortcutPlan, FailureQuestionEndsWith105) {
     const std::string path = "C:\\Start\\Quarnelix.lnk";
     const std::string reason = "IPersistFile::Save() failed";
-    const Case cases[] = {
-        {true, false, 6, -1, ""},
-        {true, false, 7, 105, "Installation canceled by user (creating shortcut failed)\n"},
-        {false, true, 0, -1, "Warning: creating shortcut " + path + "' failed: " + reason + "\n"},
-        {false, false, 0, 105, "Creating shortcut '" + path + "' failed: " + reason + ", aborting\n"},
-    };
-    for (const Case& c : cases) {
-        ResetOptions();
-        Options().interactive = c.interactive;
-        Options().force = c.force;
-        std::vector<std::string> boxes;
-        Prompt::SetBoxHandler([&](const std::string& text, const std::string& caption, unsigned style) {
-            boxes.push_back(text + "|" + caption + "|" + std::to_string(style));
-            return c.answer;
-        });
-        ::testing::internal::CaptureStdout();
-        int code = -1;
-        try {
-            Prompt::ContinueOrAbort(ShortcutFailureQuestion(path, reason));
-        } catch (const SilentExit& e) {
-            code = e.Code();
-        }
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.out);
-        EXPECT_EQ(code, c.exitCode);
-        if (c.interactive) {
-            EXPECT_EQ(boxes, std::vector<std::string>{"Warning: creating shortcut '" + path +
-                                                      "' failed.\nReason: IPersistFile::Save() failed.\n"
-                                                      "Do you want to continue with the installation anyway?|"
-                                                      "Creating Shortcut Failed|52"});
-        } else {
-            EXPECT_TRUE(boxes.empty());
-        }
-    }
-    Prompt::SetBoxHandler(nullptr);
-    ResetOptions();
+    EXPECT_EQ(TestSupport::Fields(ShortcutFailureQuestion(path, reason)),
+              TestSupport::Fields({"Warning: creating shortcut '" + path +
+                                       "' failed.\nReason: IPersistFile::Save() failed.\n"
+                                       "Do you want to continue with the installation anyway?",
+                                   "Creating Shortcut Failed", false,
+                                   "Installation canceled by user (creating shortcut failed)",
+                                   "Warning: creating shortcut " + path + "' failed: " + reason,
+                                   "Creating shortcut '" + path + "' failed: " + reason + ", aborting", 105}));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "installer/SystemRequirements.h"
 
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
-#include "ui/Prompt.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -56,45 +54,27 @@ TEST(SystemRequirements, DecidesFromWindowsServicePackAndBrowser) {
     }
 }
 
-class SystemRequirementsCheck : public ::testing::Test {
+class SystemRequirementsCheck : public TestSupport::PromptFixture {
 protected:
-    struct Box { std::string text, caption; unsigned style; };
-
     void SetUp() override {
-        ResetOptions();
-        Prompt::SetBoxHandler([this](const std::string& t, const std::string& c, unsigned s) {
-            boxes.push_back({t, c, s});
-            return answer;
-        });
-    }
-    void TearDown() override {
-        Prompt::SetBoxHandler(nullptr);
-        ResetOptions();
+        PromptFixture::SetUp();
+        answer = 7;  // IDNO
     }
 
     // The exit code the check ended the run with, or -1 when the run goes on.
     int Run(const SystemFacts& facts) {
-        ::testing::internal::CaptureStdout();
-        int code = -1;
-        try {
-            CheckSystemRequirements(facts);
-        } catch (const SilentExit& e) {
-            code = e.Code();
-        }
-        out = ::testing::internal::GetCapturedStdout();
-        return code;
+        const TestSupport::Outcome outcome = TestSupport::RunCaptured([&] { CheckSystemRequirements(facts); });
+        out = outcome.out;
+        return outcome.exitCode;
     }
 
-    std::vector<Box> boxes;
-    int answer = 7;  // IDNO
     std::string out;
 };
 
 TEST_F(SystemRequirementsCheck, QualifyingSystemGoesOnSilentlyInEveryMode) {
     for (int mode = 0; mode < 3; ++mode) {
         SCOPED_TRACE(mode);
-        Options().interactive = mode == 0;
-        Options().force = mode == 2;
+        SetMode(mode == 0, mode == 2);
         EXPECT_EQ(Run(Facts(Nt4, 3, Ie4)), -1);
         EXPECT_EQ(out, "");
     }
@@ -104,12 +84,11 @@ TEST_F(SystemRequirementsCheck, QualifyingSystemGoesOnSilentlyInEveryMode) {
 TEST_F(SystemRequirementsCheck, UnattendedFailingSystemAbortsWith130OrWarnsWithForce) {
     // Failing only the browser test reads exactly like failing the system test.
     for (const SystemFacts& facts : {Facts(Win95, -1, Ie6), Facts(WinXp, 3, Ie3)}) {
-        Options().interactive = false;
-        Options().force = false;
+        SetMode(false, false);
         EXPECT_EQ(Run(facts), 130);
         EXPECT_EQ(out, std::string(kProblem) + " (use /Force flag to override version checking); aborting\n");
 
-        Options().force = true;
+        SetMode(false, true);
         EXPECT_EQ(Run(facts), -1);
         EXPECT_EQ(out, std::string("Warning: ") + kProblem + "\n");
     }
@@ -117,8 +96,7 @@ TEST_F(SystemRequirementsCheck, UnattendedFailingSystemAbortsWith130OrWarnsWithF
 }
 
 TEST_F(SystemRequirementsCheck, InteractiveAsksTheCarefulQuestionAndOnlyYesGoesOn) {
-    Options().interactive = true;
-    Options().force = true;  // not read in interactive mode
+    SetMode(true, true);  // -force is not read in interactive mode
     struct Case { int answer; int code; };
     for (const Case& c : {Case{6, -1}, Case{7, 130}, Case{2, 130}, Case{0, 130}}) {
         SCOPED_TRACE(c.answer);

@@ -1,6 +1,7 @@
 #include "installer/actions/UninstallParams.h"
 
 #include "installer/InstallOptions.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,7 @@
 
 namespace {
 
-class UninstallParamsTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetOptions(); }
-    void TearDown() override { ResetOptions(); }
-};
+using UninstallParamsTest = TestSupport::OptionsFixture;
 
 TEST_F(UninstallParamsTest, ItemsAreQuotedDashNameEqualsValueSeparatedBySingleSpaces) {
     struct Case {

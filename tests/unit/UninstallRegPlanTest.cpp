@@ -1,13 +1,11 @@
 #include "installer/actions/UninstallRegPlan.h"
 
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
 #include "installer/Product.h"
+#include "support/PromptSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -41,48 +39,15 @@ TEST(UninstallRegPlan, SixValuesInWritingOrder) {
     EXPECT_EQ(UninstallRegValues(input)[UninstallValuesBeforeOwnItem + 1].first, "UninstallParam");
 }
 
-TEST(UninstallRegPlan, FailureGoesOnOrEndsWith113InEachMode) {
-    struct Case {
-        bool interactive, force;
-        int answer;
-        int exitCode;
-        std::string out;
-    };
+TEST(UninstallRegPlan, FailureQuestionEndsWith113) {
     const std::string reason = "RegCreateKeyExA() failed: Windows error: 2: File not found.";
-    const Case cases[] = {
-        {true, false, 6, -1, ""},
-        {true, false, 7, 113, "Installation canceled by user (uninstaller registration failed)\n"},
-        {false, true, 0, -1, "Warning: uninstaller registration failed: " + reason + "\n"},
-        {false, false, 0, 113, "Uninstaller registration failed: " + reason + ", aborting\n"},
-    };
-    for (const Case& c : cases) {
-        ResetOptions();
-        Options().interactive = c.interactive;
-        Options().force = c.force;
-        std::vector<std::string> boxes;
-        Prompt::SetBoxHandler([&](const std::string& text, const std::string& caption, unsigned style) {
-            boxes.push_back(text + "|" + caption + "|" + std::to_string(style));
-            return c.answer;
-        });
-        ::testing::internal::CaptureStdout();
-        int code = -1;
-        try {
-            Prompt::ContinueOrAbort(UninstallRegFailureQuestion(reason));
-        } catch (const SilentExit& e) {
-            code = e.Code();
-        }
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.out);
-        EXPECT_EQ(code, c.exitCode);
-        if (c.interactive) {
-            EXPECT_EQ(boxes, std::vector<std::string>{"Warning: uninstaller registration failed.\nReason: " + reason +
-                                                      "\nDo you want to continue with the installation anyway?|"
-                                                      "Uninstaller Registration Failed|52"});
-        } else {
-            EXPECT_TRUE(boxes.empty());
-        }
-    }
-    Prompt::SetBoxHandler(nullptr);
-    ResetOptions();
+    EXPECT_EQ(TestSupport::Fields(UninstallRegFailureQuestion(reason)),
+              TestSupport::Fields({"Warning: uninstaller registration failed.\nReason: " + reason +
+                                       "\nDo you want to continue with the installation anyway?",
+                                   "Uninstaller Registration Failed", false,
+                                   "Installation canceled by user (uninstaller registration failed)",
+                                   "Warning: uninstaller registration failed: " + reason,
+                                   "Uninstaller registration failed: " + reason + ", aborting", 113}));
 }
 
 }  // namespace

@@ -2,28 +2,20 @@
 // Shared by the Windows tests of the installation actions: a scratch folder under the
 // temp folder, recorded message boxes instead of real ones, captured console lines, and
 // a look at the restart-time deletion list.
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "platform/DeferredDeletion.h"
-#include "ui/Prompt.h"
+#include "support/PromptSupport.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <exception>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace ActionTest {
-
-struct Box {
-    std::string text, caption;
-    unsigned style;
-};
 
 // What a piece of installer code left behind for its caller.
 struct Outcome {
@@ -197,16 +189,12 @@ inline void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-class Fixture : public ::testing::Test {
+class Fixture : public TestSupport::PromptFixture {
 protected:
     void SetUp() override {
-        ResetOptions();
+        PromptFixture::SetUp();
         m_savedRenames = TakePendingRenames();
         m_tookRenames = true;
-        Prompt::SetBoxHandler([this](const std::string& text, const std::string& caption, unsigned style) {
-            boxes.push_back({text, caption, style});
-            return answer;
-        });
         static unsigned counter = 0;
         char temp[MAX_PATH + 1] = {};
         ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
@@ -216,8 +204,7 @@ protected:
     }
 
     void TearDown() override {
-        Prompt::SetBoxHandler(nullptr);
-        ResetOptions();
+        PromptFixture::TearDown();
         for (const std::string& path : m_scheduled) CancelDeleteAtRestart(path);
         if (m_tookRenames) PutBackPendingRenames(m_savedRenames);
         if (m_root.empty()) return;  // skipped before the folder was made
@@ -236,21 +223,9 @@ protected:
     // caught and recorded as the driver would see them.
     template <class F>
     Outcome Run(F code) {
-        Outcome outcome;
-        ::testing::internal::CaptureStdout();
-        try {
-            code();
-        } catch (const SilentExit& e) {
-            outcome.exitCode = e.Code();
-        } catch (const std::exception& e) {
-            outcome.error = e.what();
-        }
-        outcome.lines = SplitLines(::testing::internal::GetCapturedStdout());
-        return outcome;
+        const TestSupport::Outcome run = TestSupport::RunCaptured(code);
+        return {run.exitCode, run.error, SplitLines(run.out)};
     }
-
-    std::vector<Box> boxes;
-    int answer = Prompt::IdYes;
 
 private:
     std::string m_root;

@@ -22,7 +22,7 @@ class ActionUndoOrderTest : public ActionTest::Fixture {};
 // Held as the driver holds them: plain locals, the optional one in a unique_ptr declared
 // where it is made. An error after the last one undoes them all, newest first.
 TEST_F(ActionUndoOrderTest, ScopedActionsAreUndoneInExactReverseOrder) {
-    Options().interactive = false;
+    SetMode(false, false);
     for (bool withOptional : {true, false}) {
         const std::string base = Path(withOptional ? "with" : "without");
         const std::string inst = base + "\\inst", menu = base + "\\menu\\Arvendo Quarnelix";
@@ -56,7 +56,7 @@ TEST_F(ActionUndoOrderTest, ScopedActionsAreUndoneInExactReverseOrder) {
 }
 
 TEST_F(ActionUndoOrderTest, NoRollbackLeavesEveryChangeAndPrintsNoRollbackLine) {
-    Options().interactive = false;
+    SetMode(false, false);
     Options().noRollback = true;
     const std::string inst = Path("inst\\sub");
     ActionTest::Outcome run = Run([&] {

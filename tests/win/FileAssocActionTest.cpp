@@ -239,8 +239,7 @@ TEST_F(FileAssocActionTest, AFailedFirstWriteIsOfferedAndLeavesNothingToUndo) {
           "Registering file association for extension '" + m_ext + "' failed. Reason: " + reason + ", aborting"}},
     };
     for (const Case& c : cases) {
-        Options().interactive = c.interactive;
-        Options().force = c.force;
+        SetMode(c.interactive, c.force);
         Options().UninstallParams = "\"-shareResWith=Dorvask\"";
         answer = c.answer;
         boxes.clear();
@@ -275,8 +274,7 @@ TEST_F(FileAssocActionTest, AFailedFirstWriteIsOfferedAndLeavesNothingToUndo) {
 // The ProgID's Shell key is a link to nowhere: what came before it stays, with its items.
 TEST_F(FileAssocActionTest, AFailureHalfwayKeepsWhatWasWrittenAndStillUndoesTheExtension) {
     ASSERT_TRUE(ScratchRegistry::MakeDeadLink(HKEY_LOCAL_MACHINE, Classes + m_progId + "\\Shell"));
-    Options().interactive = false;
-    Options().force = true;
+    SetMode(false, true);
     Outcome made, undone;
     {
         std::unique_ptr<FileAssocAction> action;
@@ -319,7 +317,7 @@ TEST_F(FileAssocActionTest, AFailedUndoIsReportedAndRollbackGoesOn) {
     for (const Case& c : cases) {
         ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, Classes + m_ext);
         if (!c.previous.empty()) ScratchRegistry::SetString(HKEY_LOCAL_MACHINE, Classes + m_ext, "", c.previous);
-        Options().interactive = c.interactive;
+        SetMode(c.interactive, false);
         boxes.clear();
         Outcome undone;
         {

@@ -7,6 +7,8 @@
 
 #include "ui/InstallerDialogRules.h"
 
+#include "support/WindowProbes.h"
+
 #include <windows.h>
 #include <richedit.h>
 #include <shlobj.h>
@@ -23,17 +25,9 @@ namespace {
 const char* const kDialogCaption = "Arvendo Quarnelix 4.26 Installer";
 const char* const kPackageTitle = "Arvendo Quarnelix 4.26 Package Contents";
 
-std::string Text(HWND window) {
-    char text[8192] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
+using WindowProbes::Children;
+using WindowProbes::ClassName;
+using WindowProbes::WindowText;
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -91,7 +85,7 @@ struct WindowSearch {
 BOOL CALLBACK CollectOwned(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<WindowSearch*>(data);
     if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window)) return TRUE;
-    if (search->title.empty() || Text(window) == search->title) search->found.push_back(window);
+    if (search->title.empty() || WindowText(window) == search->title) search->found.push_back(window);
     return TRUE;
 }
 
@@ -103,20 +97,9 @@ std::vector<HWND> OwnedWindows(HWND owner, const std::string& title) {
     return search.found;
 }
 
-BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND window) {
-    std::vector<HWND> children;
-    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
 HWND ChildOfClass(HWND window, const char* className) {
     for (HWND child : Children(window))
-        if (Lower(ClassOf(child)) == Lower(className)) return child;
+        if (Lower(ClassName(child)) == Lower(className)) return child;
     return nullptr;
 }
 
@@ -211,7 +194,7 @@ TEST_F(InstallerDialogWindow, ShowsTheChoicesAndTheDocumentWithTheAgreementStill
     c.caption = "Upgrade";
     DialogScript script;
     script.Then([&](HWND dialog) {
-        EXPECT_EQ(Text(dialog), kDialogCaption);
+        EXPECT_EQ(WindowText(dialog), kDialogCaption);
         const struct {
             int id;
             const char* text;
@@ -227,7 +210,7 @@ TEST_F(InstallerDialogWindow, ShowsTheChoicesAndTheDocumentWithTheAgreementStill
             {IDOK, "Upgrade"},
             {IDCANCEL, "Cancel"},
         };
-        for (const auto& caption : captions) EXPECT_EQ(Text(GetDlgItem(dialog, caption.id)), caption.text) << caption.id;
+        for (const auto& caption : captions) EXPECT_EQ(WindowText(GetDlgItem(dialog, caption.id)), caption.text) << caption.id;
         EXPECT_FALSE(Ticked(dialog, 1006));
         EXPECT_TRUE(Ticked(dialog, 1011));
         EXPECT_FALSE(Ticked(dialog, 1012));
@@ -243,7 +226,7 @@ TEST_F(InstallerDialogWindow, ShowsTheChoicesAndTheDocumentWithTheAgreementStill
 
         // The licence document, shown from its first line, on the panel colour.
         HWND licence = GetDlgItem(dialog, 1005);
-        const std::string text = Text(licence);
+        const std::string text = WindowText(licence);
         EXPECT_EQ(text.rfind("Arvendo Quarnelix 4.26", 0), 0u) << text.substr(0, 80);
         EXPECT_NE(text.find("End-User License Agreement"), std::string::npos);
         EXPECT_EQ(text.find("\\rtf"), std::string::npos) << "the RTF was shown as text";
@@ -491,13 +474,13 @@ struct BrowseFolders {
 // package window.
 HWND FindBrowser(HWND dialog) {
     for (HWND owned : OwnedWindows(dialog, ""))
-        if (Text(owned) != kPackageTitle && IsWindowEnabled(owned)) return owned;
+        if (WindowText(owned) != kPackageTitle && IsWindowEnabled(owned)) return owned;
     return nullptr;
 }
 
 bool HasChildText(HWND window, const std::string& text) {
     for (HWND child : Children(window))
-        if (Text(child) == text) return true;
+        if (WindowText(child) == text) return true;
     return false;
 }
 
@@ -526,7 +509,7 @@ TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPa
         })
         .Then([&](HWND dialog) {
             if (IsWindow(browser)) return false;
-            EXPECT_EQ(Lower(Text(GetDlgItem(dialog, 1001))), Lower(folders.start));
+            EXPECT_EQ(Lower(WindowText(GetDlgItem(dialog, 1001))), Lower(folders.start));
             EXPECT_EQ(Lower(c.folder), Lower(folders.start));
             PostMessageA(dialog, WM_COMMAND, 1007, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1007)));
             return true;
@@ -541,7 +524,7 @@ TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPa
         })
         .Then([&](HWND dialog) {
             if (IsWindow(browser)) return false;
-            EXPECT_EQ(Lower(Text(GetDlgItem(dialog, 1001))), Lower(folders.picked));
+            EXPECT_EQ(Lower(WindowText(GetDlgItem(dialog, 1001))), Lower(folders.picked));
             // A cancelled browser leaves the edit as it was.
             SetDlgItemTextA(dialog, 1001, "C:\\No Such Folder\\Here");
             PostMessageA(dialog, WM_COMMAND, 1007, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1007)));
@@ -555,7 +538,7 @@ TEST_F(InstallerDialogWindow, TheFolderBrowserOpensAtTheFolderAndSetsTheChosenPa
         })
         .Then([&](HWND dialog) {
             if (IsWindow(browser)) return false;
-            EXPECT_EQ(Text(GetDlgItem(dialog, 1001)), "C:\\No Such Folder\\Here");
+            EXPECT_EQ(WindowText(GetDlgItem(dialog, 1001)), "C:\\No Such Folder\\Here");
             EXPECT_EQ(c.folder, "C:\\No Such Folder\\Here");
             SetDlgItemTextA(dialog, 1001, folders.start.c_str());
             Click(dialog, IDOK);
@@ -584,13 +567,13 @@ TEST_F(InstallerDialogWindow, ThePackageLinkOpensOneWindowAndANewOneAfterItIsClo
             EXPECT_EQ(windows.size(), 1u);
             if (windows.empty()) return true;
             first = windows.front();
-            EXPECT_EQ(ClassOf(first), "#32770");
+            EXPECT_EQ(ClassName(first), "#32770");
             EXPECT_NE(GetWindowLongA(first, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
             EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(first, GWL_STYLE)) & 0x90CC0000u, 0x90CC0000u);
             HWND view = ChildOfClass(first, "RichEdit20A");
             EXPECT_NE(view, nullptr);
             if (view) {
-                const std::string text = Text(view);
+                const std::string text = WindowText(view);
                 for (const char* file : {"quarnelix.exe", "netprefs.exe", "srvprefs.exe", "qxagent.exe", "uninst.exe"})
                     EXPECT_NE(text.find(file), std::string::npos) << file;
                 EXPECT_EQ(text.rfind("What's in the package", 0), 0u);

@@ -1,13 +1,11 @@
 #include "installer/PreviousInstallation.h"
 
 #include "NoCrtLib/InstallError.h"
-#include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "platform/ShellFolders.h"
-#include "ui/Prompt.h"
 
 #include "ScratchRegistry.h"
+#include "support/PromptSupport.h"
 
 #include <windows.h>
 
@@ -72,9 +70,10 @@ std::string ArgumentValue(const std::string& line, const std::string& name) {
     return line.substr(begin, line.find_first_of(" \r\n", begin) - begin);
 }
 
-class PreviousInstallationWin : public ::testing::Test {
+class PreviousInstallationWin : public TestSupport::PromptFixture {
 protected:
     void SetUp() override {
+        PromptFixture::SetUp();
         m_fake = HelperPath("fakeuninst.exe");
         if (m_fake.empty() || GetFileAttributesA(m_fake.c_str()) == INVALID_FILE_ATTRIBUTES)
             GTEST_SKIP() << "fakeuninst.exe not found (QX_WIN_BUILD names the Windows build tree)";
@@ -85,13 +84,11 @@ protected:
         m_log = JoinPath(m_dir, "fake.log");
         SetEnvironmentVariableA("QX_FAKEUNINST_LOG", m_log.c_str());
         ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, UninstallKey);
-        ResetOptions();
     }
     void TearDown() override {
         SetEnvironmentVariableA("QX_FAKEUNINST_LOG", nullptr);
         ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, UninstallKey);
-        Prompt::SetBoxHandler(nullptr);
-        ResetOptions();
+        PromptFixture::TearDown();
         if (m_dir.empty()) return;
         DeleteFileA(m_log.c_str());
         RemoveDirectoryA(m_dir.c_str());
@@ -229,42 +226,22 @@ TEST_F(PreviousInstallationWin, ReadersGiveTheRegisteredValuesOrTheirFallbacks) 
     EXPECT_EQ(PreviousUninstallString(), "\"" + std::string(windows) + "\\uninst.exe\" Quarnelix");
 }
 
-namespace {
-
-struct Box { std::string text, caption; unsigned style; };
-
-}  // namespace
-
 TEST_F(PreviousInstallationWin, RemovalRunsTheRegisteredUninstallerAndReportsItsFailure) {
     Register("Version", "4.26");
     Register("UninstallString", Fake("--quiet --exit=13"));
     const std::string message = "Uninstaller failed with error code 13: Uninstallation failed partally or completely";
 
-    Options().interactive = false;
-    Options().force = true;
-    ::testing::internal::CaptureStdout();
-    RemovePreviousInstallation();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+    SetMode(false, true);
+    EXPECT_EQ(TestSupport::OutputOf([] { RemovePreviousInstallation(); }),
               "Uninstalling the existing Quarnelix 4.26 installation\n\n\nWarning: " + message + "\n");
     EXPECT_EQ(LoggedLines().size(), 1u);
 
-    std::vector<Box> boxes;
-    Prompt::SetBoxHandler([&boxes](const std::string& t, const std::string& c, unsigned s) {
-        boxes.push_back({t, c, s});
-        return IDNO;
-    });
-    Options().interactive = true;
-    ::testing::internal::CaptureStdout();
-    int code = -1;
-    try {
-        RemovePreviousInstallation();
-    } catch (const SilentExit& e) {
-        code = e.Code();
-    }
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "Uninstalling the existing Quarnelix 4.26 installation\n\n\nWarning: " + message +
-                  "\nInstallation canceled by user (uninstallation failure)\n");
-    EXPECT_EQ(code, 107);
+    answer = IDNO;
+    SetMode(true, true);
+    const TestSupport::Outcome refused = TestSupport::RunCaptured([] { RemovePreviousInstallation(); });
+    EXPECT_EQ(refused.out, "Uninstalling the existing Quarnelix 4.26 installation\n\n\nWarning: " + message +
+                               "\nInstallation canceled by user (uninstallation failure)\n");
+    EXPECT_EQ(refused.exitCode, 107);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, message + ".\nDo you want to continue with the installation anyway?");
     EXPECT_EQ(boxes[0].caption, "Uninstallation failure");
@@ -272,7 +249,7 @@ TEST_F(PreviousInstallationWin, RemovalRunsTheRegisteredUninstallerAndReportsIts
 }
 
 TEST_F(PreviousInstallationWin, RemovalWithoutRegistrationDoesNothing) {
-    Options().interactive = false;
+    SetMode(false, false);
     for (int variant = 0; variant < 3; ++variant) {
         SCOPED_TRACE(variant);
         ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, UninstallKey);
@@ -282,9 +259,7 @@ TEST_F(PreviousInstallationWin, RemovalWithoutRegistrationDoesNothing) {
         } else if (variant == 2) {
             Register("Version", "4.26");
         }
-        ::testing::internal::CaptureStdout();
-        RemovePreviousInstallation();
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(TestSupport::OutputOf([] { RemovePreviousInstallation(); }), "");
         EXPECT_TRUE(LoggedLines().empty());
     }
 }
@@ -309,11 +284,8 @@ TEST_F(PreviousInstallationWin, FreshCopyWithoutResourceGivesUpAfterElevenNames)
     };
     const std::vector<std::string> before = copies();
 
-    Options().interactive = false;
-    Options().force = true;
-    ::testing::internal::CaptureStdout();
-    RemovePreviousInstallation();
-    const std::string out = ::testing::internal::GetCapturedStdout();
+    SetMode(false, true);
+    const std::string out = TestSupport::OutputOf([] { RemovePreviousInstallation(); });
     const std::string head = "Uninstalling the existing Quarnelix 4.06 installation\nWarning: Copying uninstaller to "
                              "temporary path failed: FindResourceA() failed: Windows error 1814";
     EXPECT_EQ(out.rfind(head, 0), 0u) << out;

@@ -195,8 +195,7 @@ TEST_F(ShortcutActionTest, AFailedSaveIsOfferedAndNeverListedOrUndone) {
          {"Creating shortcut " + link, "Creating shortcut '" + link + "' failed: " + reason + ", aborting"}},
     };
     for (const Case& c : cases) {
-        Options().interactive = c.interactive;
-        Options().force = c.force;
+        SetMode(c.interactive, c.force);
         Options().UninstallParams = "\"-shareResWith=Dorvask\"";
         answer = c.answer;
         boxes.clear();
@@ -230,8 +229,7 @@ TEST_F(ShortcutActionTest, AFailedSaveIsOfferedAndNeverListedOrUndone) {
 
 TEST_F(ShortcutActionTest, AShortcutInAMissingFolderFailsToSave) {
     const std::string link = Path("missing\\Quarnelix.lnk");
-    Options().interactive = false;
-    Options().force = true;
+    SetMode(false, true);
     Outcome made = Run([&] { ShortcutAction action(link, m_target, "", "", "", "", 0); });
     EXPECT_EQ(made.lines, (Lines{"Creating shortcut " + link,
                                  "Warning: creating shortcut " + link + "' failed: IPersistFile::Save() failed"}));
@@ -260,13 +258,13 @@ TEST_F(ShortcutActionTest, ACreationErrorIsShownWithoutItsFullStop) {
     const std::string reason = "CoCreateInstance() failed: COM error: -2147024891: General access denied error";
 
     const std::string link = Path("Quarnelix.lnk");
-    Options().interactive = false;
+    SetMode(false, false);
     Outcome aborted = Run([&] { Make(link); });
     EXPECT_EQ(aborted.exitCode, 105);
     EXPECT_EQ(aborted.lines,
               (Lines{"Creating shortcut " + link, "Creating shortcut '" + link + "' failed: " + reason + ", aborting"}));
 
-    Options().interactive = true;
+    SetMode(true, false);
     answer = IDNO;
     Outcome refused = Run([&] { Make(link); });
     EXPECT_EQ(refused.exitCode, 105);
@@ -280,7 +278,7 @@ TEST_F(ShortcutActionTest, ACreationErrorIsShownWithoutItsFullStop) {
 TEST_F(ShortcutActionTest, AnUndeletableLinkIsReportedAndScheduledForRestart) {
     for (bool interactive : {true, false}) {
         const std::string link = Path(interactive ? "held1.lnk" : "held2.lnk");
-        Options().interactive = interactive;
+        SetMode(interactive, false);
         boxes.clear();
         std::unique_ptr<ShortcutAction> action;
         Run([&] { action = Make(link); });

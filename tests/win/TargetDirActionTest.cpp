@@ -114,7 +114,7 @@ TEST_F(TargetDirActionTest, ExistingFileAtTheTargetOrAboveItEndsTheRun) {
     };
     for (const Case& c : cases) {
         Options().UninstallParams.clear();
-        Options().interactive = c.interactive;
+        SetMode(c.interactive, false);
         boxes.clear();
         Outcome made = Run([&] { TargetDirAction action(c.target); });
         const std::string problem =
@@ -147,7 +147,7 @@ TEST_F(TargetDirActionTest, CreationFailureEndsTheRunAndRemovesTheParentsItMade)
 
     for (bool interactive : {true, false}) {
         Options().UninstallParams.clear();
-        Options().interactive = interactive;
+        SetMode(interactive, false);
         boxes.clear();
         Outcome made = Run([&] { TargetDirAction action(target); });
         EXPECT_EQ(made.exitCode, interactive ? 101 : 102);
@@ -167,7 +167,7 @@ TEST_F(TargetDirActionTest, CreationFailureEndsTheRunAndRemovesTheParentsItMade)
 }
 
 TEST_F(TargetDirActionTest, CreationFailureUnderNoRollbackKeepsTheParentsItMade) {
-    Options().interactive = false;
+    SetMode(false, false);
     Options().noRollback = true;
     Outcome made = Run([&] { TargetDirAction action(Path("new\\bad|name")); });
     EXPECT_EQ(made.exitCode, 102);
@@ -197,7 +197,7 @@ TEST_F(TargetDirActionTest, NoParentActionForADriveOrTheServerPartOfANetworkPath
         {"\\\\qxnoserver\\share", {"\\\\qxnoserver\\share"}, 102},
         {"\\\\qxnoserver\\share\\dir", {"\\\\qxnoserver\\share\\dir", "\\\\qxnoserver\\share"}, 102},
     };
-    Options().interactive = false;
+    SetMode(false, false);
     for (const Case& c : cases) {
         Options().UninstallParams.clear();
         Outcome made, undone;
@@ -224,7 +224,7 @@ TEST_F(TargetDirActionTest, NoParentActionForADriveOrTheServerPartOfANetworkPath
 TEST_F(TargetDirActionTest, AFolderThatCannotBeRemovedIsScheduledForRestart) {
     for (bool interactive : {true, false}) {
         const std::string dir = Path(interactive ? "busy1" : "busy2");
-        Options().interactive = interactive;
+        SetMode(interactive, false);
         boxes.clear();
         Outcome undone;
         {
@@ -283,7 +283,7 @@ protected:
 
 TEST_F(TargetDirActionRollback9x, AFailedSchedulingIsReportedAndRollbackGoesOn) {
     const std::string parent = Path("made"), dir = Path("made\\gone");
-    Options().interactive = false;
+    SetMode(false, false);
     Outcome undone;
     {
         auto action = std::make_unique<TargetDirAction>(dir);

@@ -89,8 +89,7 @@ TEST_F(TargetFileActionTest, AnExistingFileIsOverwrittenOnlyWhenAllowedAndPutBac
         ActionTest::WriteFileBytes(target, old);
         SetFileAttributesA(target.c_str(), oldAttributes);
         Options().UninstallParams.clear();
-        Options().interactive = c.interactive;
-        Options().force = c.force;
+        SetMode(c.interactive, c.force);
         answer = c.answer;
         boxes.clear();
         Outcome made, undone;
@@ -149,7 +148,7 @@ TEST_F(TargetFileActionTest, ACorruptResourceFailsWithTheInflateReasonAndLeavesN
         {IDT_ZLIB_TRUNCATED, "inflate() failed: unexpected end of compressed data"},
         {IDT_ZLIB_BAD_BLOCK, "inflate() failed: invalid block type"},
     };
-    Options().interactive = false;
+    SetMode(false, false);
     for (const Case& c : cases) {
         const std::string target = Path("uninst.exe");
         Options().UninstallParams.clear();
@@ -162,8 +161,7 @@ TEST_F(TargetFileActionTest, ACorruptResourceFailsWithTheInflateReasonAndLeavesN
 }
 
 TEST_F(TargetFileActionTest, ACorruptResourceNeverDeletesAFileThatWasThereBefore) {
-    Options().interactive = false;
-    Options().force = true;
+    SetMode(false, true);
     const std::string target = Path("uninst.exe");
     ActionTest::WriteFileBytes(target, "earlier uninstaller");
     Outcome made = Run([&] { TargetFileAction action(IDT_ZLIB_BAD_ADLER, target); });
@@ -173,7 +171,7 @@ TEST_F(TargetFileActionTest, ACorruptResourceNeverDeletesAFileThatWasThereBefore
 }
 
 TEST_F(TargetFileActionTest, AMissingResourceIsAnInstallErrorAndCreatesNothing) {
-    Options().interactive = false;
+    SetMode(false, false);
     const std::string target = Path("uninst.exe");
     Outcome made = Run([&] { TargetFileAction action(IDT_MISSING, target); });
     EXPECT_EQ(made.error, "FindResourceA() failed: " + WinErrorText(ERROR_RESOURCE_NAME_NOT_FOUND));
@@ -182,7 +180,7 @@ TEST_F(TargetFileActionTest, AMissingResourceIsAnInstallErrorAndCreatesNothing) 
 
 // The failed extraction must not keep the folder's own rollback from removing it.
 TEST_F(TargetFileActionTest, AfterAFailedExtractionTheNewFolderIsRemovedCleanly) {
-    Options().interactive = false;
+    SetMode(false, false);
     const std::string dir = Path("inst");
     const std::string file = Path("inst\\uninst.exe");
     Outcome run = Run([&] {
@@ -215,7 +213,7 @@ TEST_F(TargetFileActionTest, RollbackDeleteFileSchedulesAFileThatIsHeldOpen) {
     for (bool interactive : {true, false}) {
         const std::string path = Path(interactive ? "held1.dll" : "held2.dll");
         ActionTest::WriteFileBytes(path, "in use");
-        Options().interactive = interactive;
+        SetMode(interactive, false);
         boxes.clear();
         // Open elsewhere without FILE_SHARE_DELETE: the deletion is refused.
         HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -252,7 +250,7 @@ protected:
 
 TEST_F(TargetFileRollback9x, AFailedSchedulingIsReportedToo) {
     const std::string path = Path("gone.dll");
-    Options().interactive = false;
+    SetMode(false, false);
     Outcome undone = Run([&] { RollbackDeleteFile(path); });
     EXPECT_EQ(undone.lines, (Lines{Removing(path), "File deletion failed: " + WinErrorText(ERROR_FILE_NOT_FOUND),
                                    "Scheduling file deletion on reboot", "Scheduling file deletion failed"}));

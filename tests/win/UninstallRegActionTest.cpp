@@ -163,8 +163,7 @@ TEST_F(UninstallRegActionTest, AFailedRegistrationIsOfferedAndLeavesNothingToUnd
         {false, false, 0, 113, {"Registering uninstaller", "Uninstaller registration failed: " + reason + ", aborting"}},
     };
     for (const Case& c : cases) {
-        Options().interactive = c.interactive;
-        Options().force = c.force;
+        SetMode(c.interactive, c.force);
         Options().UninstallParams = First;
         answer = c.answer;
         boxes.clear();
@@ -198,7 +197,7 @@ TEST_F(UninstallRegActionTest, AFailedRegistrationIsOfferedAndLeavesNothingToUnd
 // A subkey added after registering keeps RegDeleteKeyA from deleting the key.
 TEST_F(UninstallRegActionTest, AFailedUnregistrationIsReportedAndRollbackGoesOn) {
     for (bool interactive : {true, false}) {
-        Options().interactive = interactive;
+        SetMode(interactive, false);
         boxes.clear();
         Outcome undone;
         {

@@ -7,6 +7,8 @@
 #include "platform/RegKey.h"
 #include "ui/Prompt.h"
 
+#include "support/PromptSupport.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -138,14 +140,8 @@ protected:
         m_places.broadcast = false;
         m_settings.uninstallParent = std::string(ScratchKeyFull) + "\\Uninstall";
         m_settings.places = m_places;
-
-        Prompt::SetBoxHandler([this](const std::string& text, const std::string& caption, unsigned style) {
-            m_boxes.push_back({text, caption, style});
-            return m_answer;
-        });
     }
     void TearDown() override {
-        Prompt::SetBoxHandler(nullptr);
         for (const std::string& path : m_scheduled) CancelDeleteAtRestart(path);
         DeleteTree(m_root);
         RegKey(HKEY_CURRENT_USER, ScratchKey, RegKey::Flavour::Status).Delete(true);
@@ -168,16 +164,10 @@ protected:
         SetString(key, "Version", "4.26");
     }
 
-    struct Box {
-        std::string text, caption;
-        unsigned style;
-    };
-
     std::string m_root, m_dir;
     PlanExecutor::Places m_places;
     UninstallerSettings m_settings;
-    std::vector<Box> m_boxes;
-    int m_answer = IDYES;
+    TestSupport::BoxRecorder m_box;
     Strings m_scheduled;
 };
 
@@ -465,13 +455,13 @@ TEST_F(UninstallerTest, RunReportsLoadFailuresWith12) {
             if (c.params) SetString(key, "UninstallParam", c.params);
             if (c.installDir) SetString(key, "InstallDir", m_dir);
         }
-        m_boxes.clear();
+        m_box.boxes.clear();
         EXPECT_EQ(RunUninstaller(u"uninst.exe QxTest -unat", m_settings), 12);
-        EXPECT_TRUE(m_boxes.empty());
+        EXPECT_TRUE(m_box.boxes.empty());
         EXPECT_EQ(RunUninstaller(u"uninst.exe QxTest", m_settings), 12);
-        ASSERT_EQ(m_boxes.size(), 1u);
-        EXPECT_EQ(m_boxes[0].text.rfind(c.textStart, 0), 0u) << m_boxes[0].text;
-        EXPECT_EQ(m_boxes[0].style, unsigned(Prompt::ErrorStyle));
+        ASSERT_EQ(m_box.boxes.size(), 1u);
+        EXPECT_EQ(m_box.boxes[0].text.rfind(c.textStart, 0), 0u) << m_box.boxes[0].text;
+        EXPECT_EQ(m_box.boxes[0].style, unsigned(Prompt::ErrorStyle));
     }
 }
 
@@ -479,19 +469,19 @@ TEST_F(UninstallerTest, RunRejectsABadCommandLineWith12) {
     for (const char16_t* line : {u"uninst.exe", u"uninst.exe QxTest -bogus", u"uninst.exe QxTest -result=7c"}) {
         EXPECT_EQ(RunUninstaller(line, m_settings), 12);
     }
-    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_TRUE(m_box.boxes.empty());
 }
 
 TEST_F(UninstallerTest, RunAsksFirstAndRemovesNothingOnNo) {
     WriteFile(Path("q.exe"), "main");
     Register(Join({Item("shareResWith", "Dorvask"), Item("delDir", m_dir), Item("delMainFile", Path("q.exe")),
                    Item("delRegKey", m_settings.uninstallParent + "\\QxTest")}));
-    m_answer = IDNO;
+    m_box.answer = IDNO;
     EXPECT_EQ(RunUninstaller(u"uninst.exe QxTest", m_settings), 13);
-    ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, "Do you want to remove Arvendo Quarnelix 4.26 from this computer?");
-    EXPECT_EQ(m_boxes[0].caption, "Uninstall Arvendo Quarnelix 4.26");
-    EXPECT_EQ(m_boxes[0].style, unsigned(MB_YESNO | MB_ICONQUESTION));
+    ASSERT_EQ(m_box.boxes.size(), 1u);
+    EXPECT_EQ(m_box.boxes[0].text, "Do you want to remove Arvendo Quarnelix 4.26 from this computer?");
+    EXPECT_EQ(m_box.boxes[0].caption, "Uninstall Arvendo Quarnelix 4.26");
+    EXPECT_EQ(m_box.boxes[0].style, unsigned(MB_YESNO | MB_ICONQUESTION));
     EXPECT_TRUE(Exists(Path("q.exe")));
     EXPECT_TRUE(KeyExists(m_settings.uninstallParent + "\\QxTest"));
 }
@@ -502,10 +492,10 @@ TEST_F(UninstallerTest, RunRemovesOnYesAndReportsInABox) {
     Register(Join({Item("shareResWith", "Dorvask"), Item("delDir", m_dir), Item("delMainFile", Path("q.exe")),
                    Item("delRegKey", m_settings.uninstallParent + "\\QxTest")}));
     EXPECT_EQ(RunUninstaller(u"uninst.exe QxTest", m_settings), 0);
-    ASSERT_EQ(m_boxes.size(), 2u);
-    EXPECT_EQ(m_boxes[1].text, "Arvendo Quarnelix 4.26 has been removed.\n\nFolder " + m_dir +
+    ASSERT_EQ(m_box.boxes.size(), 2u);
+    EXPECT_EQ(m_box.boxes[1].text, "Arvendo Quarnelix 4.26 has been removed.\n\nFolder " + m_dir +
                                    " is left in place: it holds notes.txt, which the installation did not put there");
-    EXPECT_EQ(m_boxes[1].style, unsigned(Prompt::InformationStyle));
+    EXPECT_EQ(m_box.boxes[1].style, unsigned(Prompt::InformationStyle));
     EXPECT_FALSE(Exists(Path("q.exe")));
     EXPECT_FALSE(KeyExists(m_settings.uninstallParent + "\\QxTest"));
 }
@@ -517,7 +507,7 @@ TEST_F(UninstallerTest, UnattendedRunAsksNothingAndReturnsTheOutcome) {
     Register(Join({Item("shareResWith", "Dorvask"), Item("delDir", m_dir), Item("delMainFile", Path("q.exe")),
                    Item("delRegKey", broken), Item("delRegKey", m_settings.uninstallParent + "\\QxTest")}));
     EXPECT_EQ(RunUninstaller(u"\"C:\\x\\uninst.exe\" QxTest  -unat", m_settings), 0);
-    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_TRUE(m_box.boxes.empty());
     EXPECT_FALSE(Exists(m_dir));
     EXPECT_FALSE(KeyExists(broken));
     // Run again: the registration is gone now.

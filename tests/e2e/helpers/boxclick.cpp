@@ -7,6 +7,8 @@
 // "button: <id> <text>[ default]" line per button. Exit codes: 0 done (the window is
 // gone after answering, or was only reported), 2 no such window within the time-out,
 // 3 no such button, 4 the window stayed after the answer.
+#include "support/WindowProbes.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -24,60 +26,7 @@ struct Options {
     DWORD timeout = 30000;
 };
 
-std::string WindowText(HWND window) {
-    char text[4096] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassName(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
-    }
-    return out;
-}
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND window) {
-    std::vector<HWND> children;
-    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-HWND WaitForWindow(const Options& options) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND window = FindWindowA("#32770", options.caption.c_str());
-        if (window && IsWindowVisible(window)) {
-            Sleep(300);  // let the box finish setting its focus and default button
-            return window;
-        }
-        if (GetTickCount() - start > options.timeout) return nullptr;
-        Sleep(100);
-    }
-}
-
-bool WaitUntilGone(HWND window, DWORD timeout) {
-    DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if (GetTickCount() - start > timeout) return false;
-        Sleep(50);
-    }
-    return true;
-}
+using namespace WindowProbes;
 
 void Report(HWND window) {
     std::printf("caption: %s\n", WindowText(window).c_str());
@@ -101,11 +50,8 @@ void Report(HWND window) {
 // Enter goes to the control that has the keyboard focus in the box's thread, through
 // the box's own dialog loop, which turns it into a click on the default button.
 void PressEnter(HWND window) {
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    HWND target = window;
-    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus) target = info.hwndFocus;
+    HWND target = FocusOf(window);
+    if (!target) target = window;
     PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     PostMessageA(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
 }
@@ -128,7 +74,7 @@ int main(int argc, char** argv) {
         else if (arg.rfind("--timeout=", 0) == 0) options.timeout = std::strtoul(arg.c_str() + 10, nullptr, 10);
         else options.caption = arg;
     }
-    HWND window = WaitForWindow(options);
+    HWND window = WaitForDialog(options.caption, options.timeout);
     if (!window) {
         std::printf("no window \"%s\"\n", options.caption.c_str());
         return 2;

@@ -16,6 +16,8 @@
 //
 // Exit codes: 0 done, 2 no dialog (or window) within the time-out, 3 no such control,
 // 4 the dialog was still there at --gone, 1 a wrong argument.
+#include "support/WindowProbes.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -25,65 +27,10 @@
 
 namespace {
 
-std::string WindowText(HWND window) {
-    // Rich edit text may be long; the size is asked first.
-    LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-    if (length < 0) length = 0;
-    std::vector<char> text(static_cast<size_t>(length) + 2);
-    SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
-}
-
-std::string ClassName(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else out += c;
-    }
-    return out;
-}
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND window) {
-    std::vector<HWND> children;
-    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-HWND WaitForWindow(const std::string& title, DWORD timeout) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND window = FindWindowA("#32770", title.c_str());
-        if (window && IsWindowVisible(window)) {
-            Sleep(300);  // let the dialog finish its initialisation and painting
-            return window;
-        }
-        if (GetTickCount() - start > timeout) return nullptr;
-        Sleep(100);
-    }
-}
+using namespace WindowProbes;
 
 HWND Control(HWND dialog, const std::string& id) {
     return GetDlgItem(dialog, std::atoi(id.c_str()));
-}
-
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return info.hwndFocus;
-    return nullptr;
 }
 
 void Report(HWND dialog) {
@@ -113,15 +60,6 @@ void PressKey(HWND dialog, WORD key) {
     PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
 }
 
-bool WaitUntilGone(HWND window, DWORD timeout) {
-    DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if (GetTickCount() - start > timeout) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,7 +72,7 @@ int main(int argc, char** argv) {
         else if (arg.rfind("--caption=", 0) == 0) caption = arg.substr(10);
         else actions.push_back(arg);
     }
-    HWND dialog = WaitForWindow(caption, timeout);
+    HWND dialog = WaitForDialog(caption, timeout);
     if (!dialog) {
         std::printf("no window \"%s\"\n", caption.c_str());
         return 2;
@@ -166,7 +104,7 @@ int main(int argc, char** argv) {
             PostMessageA(link, WM_KEYDOWN, VK_SPACE, 0x00390001);
             PostMessageA(link, WM_KEYUP, VK_SPACE, 0xC0390001);
         } else if (name == "--window") {
-            HWND window = WaitForWindow(value, timeout);
+            HWND window = WaitForDialog(value, timeout);
             if (!window) {
                 std::printf("no window \"%s\"\n", value.c_str());
                 return 2;
