@@ -1,5 +1,6 @@
 #include "installer/actions/UninstallRegPlan.h"
 
+#include "NoCrtLib/ExitCodes.h"
 #include "installer/Product.h"
 
 const char* const UninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -29,6 +30,6 @@ Prompt::ContinueQuestion UninstallRegFailureQuestion(const std::string& reason) 
     q.cancelLine = "Installation canceled by user (uninstaller registration failed)";
     q.warningLine = "Warning: uninstaller registration failed: " + reason;
     q.abortLine = "Uninstaller registration failed: " + reason + ", aborting";
-    q.exitCode = 113;
+    q.exitCode = ExitUninstallRegFailed;
     return q;
 }
