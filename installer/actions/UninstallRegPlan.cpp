@@ -24,6 +24,7 @@ RegStringValues UninstallRegValues(const UninstallRegInput& input) {
 
 Prompt::ContinueQuestion UninstallRegFailureQuestion(const std::string& reason) {
     Prompt::ContinueQuestion q;
+    // Kept as given: no full stop after the reason, unlike the other questions.
     q.boxText = "Warning: uninstaller registration failed.\nReason: " + reason +
                 "\nDo you want to continue with the installation anyway?";
     q.caption = "Uninstaller Registration Failed";
