@@ -1,6 +1,7 @@
 #include "installer/CmdLine.h"
 
 #include "NoCrtLib/AnsiCodec.h"
+#include "NoCrtLib/AsciiText.h"
 
 #include <algorithm>
 #include <utility>
@@ -9,10 +10,6 @@ namespace {
 
 bool IsSeparator(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
-}
-
-char16_t FoldAscii(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
 std::uint16_t Position(std::size_t index) {

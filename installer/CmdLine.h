@@ -19,6 +19,8 @@ public:
                                 // (2n+" gives n and a delimiter, 2n+1+" n and a literal quote)
         CaseSensitive = 256,    // option names compared with regard to ASCII case
         WipeOnDestroy = 4096,   // stored texts are overwritten with zeros at destruction
+        // The rules both programs read their command lines by; the installer adds QuoteRunsOnly.
+        ProductSyntax = BackslashEscapes | DoubledQuotes | SlashPrefix,
     };
 
     // Messages are composed as ANSI text and handed over converted to wide text.

@@ -63,7 +63,7 @@ int ReportError(const std::string& text, const char* caption) {
     if (Options().interactive)
         Prompt::ShowBox(text, caption, Prompt::ErrorStyle);
     else
-        ConsoleLine(text);
+        ConsoleLine(text);  // Kept as given: unattended mode prints the line twice.
     return ExitError;
 }
 }  // namespace

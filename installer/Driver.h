@@ -1,20 +1,11 @@
 #pragma once
 // The whole run of the installer, from the command line to the exit code.
+#include "NoCrtLib/ExitCodes.h"
+
 #include <exception>
 #include <string>
 
 class CmdLine;
-
-enum ExitCode : int {
-    ExitSuccess = 0,
-    ExitPreviousRemovalFailed = 107,
-    ExitRequirementsNotMet = 130,
-    ExitEulaNotAccepted = 140,
-    ExitError = 150,
-    ExitHelp = 200,
-    ExitBadCommandLine = 201,
-    ExitDialogClosed = 202,
-};
 
 // The flags local to the run, passed by reference to the dialog.
 struct RunFlags {

@@ -27,8 +27,8 @@ void Run(RunFlags& flags) {
     InstallOptions& options = Options();
     flags.installForAllUsers = IsAdministratorOr(true);
     static std::unique_ptr<CmdLine> commandLine;
-    commandLine = std::make_unique<CmdLine>(ProcessCommandLine(), CmdLine::BackslashEscapes |
-        CmdLine::QuoteRunsOnly | CmdLine::DoubledQuotes | CmdLine::SlashPrefix);
+    commandLine =
+        std::make_unique<CmdLine>(ProcessCommandLine(), CmdLine::ProductSyntax | CmdLine::QuoteRunsOnly);
     options.commandLine = commandLine.get();
     options.interactive = !commandLine->IsUnattended();
 

@@ -51,6 +51,8 @@ void InstallProduct(const RunFlags& flags) {
     options.uninstallerPath = JoinPath(dir, "uninst.exe");
     options.mainProgramPath = JoinPath(dir, "quarnelix.exe");
 
+    // Every action built from here on registers with the journal, which commits them all.
+    ActionJournal journal;
     // Declared in creation order: leaving this block by an exception destroys them
     // newest first, which is the rollback.
     TargetDirAction installFolder(dir);
@@ -80,6 +82,7 @@ void InstallProduct(const RunFlags& flags) {
             KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop"),
             "Quarnelix.lnk", mainProgram, "", MainDescription(), 0);
 
+    // Kept as given: "Quarnelix.exe" and "Srvprefs.exe" capitalised, unlike the other names.
     const std::string openCommand = Q + JoinPath(dir, "Quarnelix.exe") + Q + " -profile=" + Q + "%1" + Q;
     FileAssocAction profileAssociation("Arvendo.Quarnelix." + Version() + ".Profile", ".qxp",
         "Arvendo Quarnelix profile file", JoinPath(dir, "quarnelix.exe,1"),
@@ -95,12 +98,7 @@ void InstallProduct(const RunFlags& flags) {
     AddToSearchPath(dir, flags.installForAllUsers);
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr);
 
-    InstallAction* const all[] = {&installFolder, &packageFiles, &uninstaller, &startMenuFolder,
-        mainShortcut.get(), proxyShortcut.get(), hostKeyShortcut.get(), keypairShortcut.get(),
-        uninstallShortcut.get(), desktopShortcut.get(), &profileAssociation, &settingsAssociation,
-        &registration};
-    for (InstallAction* action : all)
-        if (action) action->Commit();
+    journal.CommitAll();
 
     const std::string completed = std::string(ProductFullName) + " " + Version() + " installation completed";
     if (options.interactive) {

@@ -14,7 +14,7 @@ const char* const InstallerRunningCancelLine = "Installation canceled by user (a
 
 std::string InstallerMutexName(const VersionTriple& windows) {
     const char* name = "ArvendoQuarnelixInstallerRun";
-    const bool sessions = windows.a == PlatformNT && windows.b >= 5;
+    const bool sessions = IsNtFamily(windows) && windows.b >= 5;
     return sessions ? std::string("Global\\") + name : std::string(name);
 }
 

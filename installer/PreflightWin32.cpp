@@ -72,7 +72,7 @@ std::string ParentOf(const std::string& path) {
 // 0 when a file could be created in folder (and is gone again), else the error.
 DWORD ProbeWrite(const std::string& folder) {
     // 98/Me lack delete-on-close: the probe is deleted by name there.
-    const bool nt = ProcessVersionInfo().WindowsVersion().a == PlatformNT;
+    const bool nt = IsNtFamily(ProcessVersionInfo().WindowsVersion());
     const DWORD flags = FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | (nt ? FILE_FLAG_DELETE_ON_CLOSE : 0);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         char name[48];

@@ -1,31 +1,13 @@
 #include "installer/SearchPath.h"
 
+#include "NoCrtLib/AsciiText.h"
+
 #include <cstddef>
 #include <vector>
 
 namespace {
 
 constexpr uint32_t NotFound = 2;  // ERROR_FILE_NOT_FOUND
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find(separator, start);
-        pieces.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) return pieces;
-        start = end + 1;
-    }
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -44,8 +26,8 @@ std::string WithFolder(std::string list, const std::string& folder) {
 }  // namespace
 
 bool PathListContains(const std::string& list, const std::string& folder) {
-    for (const std::string& piece : Split(list, ';'))
-        if (SameText(piece, folder)) return true;
+    for (const std::string& piece : SplitAt(list, ';'))
+        if (EqualsIgnoringCase(piece, folder)) return true;
     return false;
 }
 
@@ -76,9 +58,9 @@ void AddToEnvironmentPath(EnvironmentPaths& paths, const std::string& folder, bo
 bool AutoexecListsFolder(const std::string& contents, const std::string& folder,
                          const std::string& shortFolder) {
     bool present = false;
-    for (const std::string& rawLine : Split(contents, '\n')) {
+    for (const std::string& rawLine : SplitAt(contents, '\n')) {
         std::string line = Trim(rawLine);
-        if (line.size() < 4 || !SameText(line.substr(0, 4), "PATH")) continue;
+        if (line.size() < 4 || !EqualsIgnoringCase(line.substr(0, 4), "PATH")) continue;
         size_t equals = line.find('=');
         if (equals == std::string::npos) continue;
         bool resets = true;
@@ -90,10 +72,10 @@ bool AutoexecListsFolder(const std::string& contents, const std::string& folder,
             value.erase(0, b);
             if (!value.empty() && value.front() == '"') value.erase(0, 1);
             if (!value.empty() && value.back() == '"') value.pop_back();
-            for (const std::string& piece : Split(value, ';')) {
-                if (SameText(piece, "%PATH%"))
+            for (const std::string& piece : SplitAt(value, ';')) {
+                if (EqualsIgnoringCase(piece, "%PATH%"))
                     resets = false;
-                else if (SameText(piece, folder) || SameText(piece, shortFolder))
+                else if (EqualsIgnoringCase(piece, folder) || EqualsIgnoringCase(piece, shortFolder))
                     listsFolder = true;
             }
         }

@@ -80,7 +80,7 @@ void AddToAutoexec(const std::string& folder) {
 
 void AddToSearchPath(const std::string& folder, bool installForAllUsers) {
     try {
-        if (WindowsVersionInfo().WindowsVersion().a == PlatformNT) {
+        if (IsNtFamily(WindowsVersionInfo().WindowsVersion())) {
             RegistryPaths paths;
             AddToEnvironmentPath(paths, folder, installForAllUsers);
         } else {

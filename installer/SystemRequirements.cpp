@@ -20,7 +20,7 @@ std::string RequirementsBoxText() {
 bool MeetsSystemRequirements(const SystemFacts& facts) {
     if (facts.browser < InternetExplorer4Version) return false;
     const VersionTriple& w = facts.windows;
-    if (w.a != PlatformNT) return w >= Windows98Version;
+    if (!IsNtFamily(w)) return w >= Windows98Version;
     if (w.b == 4 && w.c == 0) return facts.servicePack >= 3;
     return w > WindowsNT4Version;
 }

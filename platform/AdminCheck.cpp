@@ -129,7 +129,7 @@ bool IsAdministrator() {
         DllLoader advapi32;
         advapi32.Load(true, "Advapi32.dll");
         // Every user of Windows 9x counts as administrator (and 9x has no tokens to ask).
-        if (ProcessVersionInfo().WindowsVersion().a != PlatformNT) return true;
+        if (!IsNtFamily(ProcessVersionInfo().WindowsVersion())) return true;
         return TokenHasAdministrators(advapi32);
     } catch (const DllLoader::Err& e) {
         throw InstallError(e.what());

@@ -39,9 +39,9 @@ private:
     HMODULE m_h;
 };
 
-bool IsNtFamily() {
+bool RunningOnNtFamily() {
     // A fresh instance: the family is what the system reports now.
-    return WindowsVersionInfo().WindowsVersion().a == PlatformNT;
+    return IsNtFamily(WindowsVersionInfo().WindowsVersion());
 }
 
 bool ShortPath(const std::string& path, std::string& shortPath) {
@@ -142,7 +142,7 @@ bool CancelDeleteAtRestart9x(const std::string& path) {
 // The paths named by pending deletions, each with its short form when it has one.
 void CollectPendingNames(PathNameSet& names) {
     std::vector<std::string> sources;
-    if (IsNtFamily()) {
+    if (RunningOnNtFamily()) {
         try {
             sources = PendingRenameList::DeletionSources(
                 RegReadMultiString(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingRenamesValue));
@@ -168,7 +168,7 @@ void CollectPendingNames(PathNameSet& names) {
 // Callers include undo steps in destructors: nothing may escape from here.
 bool DeleteAtRestart(const std::string& path) {
     try {
-        return IsNtFamily() ? DeleteAtRestartNt(path) : DeleteAtRestart9x(path);
+        return RunningOnNtFamily() ? DeleteAtRestartNt(path) : DeleteAtRestart9x(path);
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
@@ -179,7 +179,7 @@ bool DeleteAtRestart(const std::string& path) {
 
 bool CancelDeleteAtRestart(const std::string& path) {
     try {
-        return IsNtFamily() ? CancelDeleteAtRestartNt(path) : CancelDeleteAtRestart9x(path);
+        return RunningOnNtFamily() ? CancelDeleteAtRestartNt(path) : CancelDeleteAtRestart9x(path);
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;

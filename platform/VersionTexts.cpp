@@ -1,5 +1,7 @@
 #include "platform/VersionTexts.h"
 
+#include "NoCrtLib/AsciiText.h"
+
 #include <cctype>
 #include <climits>
 #include <cstdint>
@@ -71,14 +73,6 @@ bool ScanInteger(const std::string& text, std::size_t& pos, int& out) {
     else
         out = value > uint64_t(INT_MAX) ? INT_MAX : static_cast<int>(value);
     return true;
-}
-
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return i == a.size() && !b[i];
 }
 
 std::string Clipped(const std::string& value) {

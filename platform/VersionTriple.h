@@ -31,6 +31,10 @@ struct VersionTriple {
 constexpr uint32_t PlatformWin9x = 1;
 constexpr uint32_t PlatformNT = 2;
 
+// The one test for the NT family (NT 4, 2000, XP and later) against 95, 98 and Me.
+constexpr bool IsNtFamily(uint32_t platformId) { return platformId == PlatformNT; }
+constexpr bool IsNtFamily(const VersionTriple& windows) { return IsNtFamily(windows.a); }
+
 constexpr VersionTriple Windows98Version{PlatformWin9x, 4, 10};
 constexpr VersionTriple WindowsNT4Version{PlatformNT, 4, 0};
 constexpr VersionTriple InternetExplorer4Version{4, 71, 1712};  // shell version of IE 4.0

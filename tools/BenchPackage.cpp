@@ -5,6 +5,7 @@
 //   bench-package decode <package> [repeats]      times decoding with and without the parser
 #include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/PackageStreamParser.h"
+#include "platform/VersionTriple.h"
 
 #include <algorithm>
 #include <chrono>
@@ -151,7 +152,7 @@ int Decode(const fs::path& path, int repeats) {
         {
             LzmaAloneDecoder decoder(package.data(), package.size());
             CountingSink sink;
-            PackageStreamParser parser(sink, PackageStreamParser::PlatformWin32Nt);
+            PackageStreamParser parser(sink, PlatformNT);
             for (auto p = decoder.Next(); p.count; p = decoder.Next()) parser.ProcessOutBytes(p.bytes, p.count);
             parser.Finish();
             unpacked = decoder.UnpackedSize();

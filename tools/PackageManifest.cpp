@@ -1,6 +1,8 @@
 #include "tools/PackageManifest.h"
 
-#include <cctype>
+#include "NoCrtLib/AsciiText.h"
+#include "NoCrtLib/PackageWireFormat.h"
+
 #include <sstream>
 
 namespace {
@@ -43,22 +45,11 @@ std::vector<std::string> Tokens(const std::string& line, const LineError& fail) 
     return tokens;
 }
 
-std::vector<std::string> Components(const std::string& path, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t end = path.find(separator, start);
-        parts.push_back(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
-}
-
 // A relative path whose components are plain names: nothing empty, no "." or "..",
 // and nothing Windows would refuse or silently change in a file name.
 std::string PathProblem(const std::string& path, char separator) {
     if (path.empty()) return "is empty";
-    for (const std::string& part : Components(path, separator)) {
+    for (const std::string& part : SplitAt(path, separator)) {
         if (part.empty()) return "has an empty component (absolute path or doubled separator)";
         if (part == "." || part == "..") return "has a '" + part + "' component";
         if (part.back() == '.' || part.back() == ' ') return "has a component ending in a dot or a blank";
@@ -70,15 +61,10 @@ std::string PathProblem(const std::string& path, char separator) {
     return {};
 }
 
-std::string LowerAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Windows opens a device instead of a file for these names, whatever the extension: the
 // installer would write the file's bytes to it and carry on as if the file were there.
 bool HasDeviceComponent(const std::string& name) {
-    for (const std::string& part : Components(name, '\\')) {
+    for (const std::string& part : SplitAt(name, '\\')) {
         std::string base = LowerAscii(part.substr(0, part.find('.')));
         while (!base.empty() && base.back() == ' ') base.pop_back();
         if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
@@ -107,11 +93,11 @@ PackageManifest PackageManifest::Parse(const std::string& text, const std::strin
         Entry e;
         e.line = lineNo;
         if (t[0] == "all")
-            e.platformMask = 3;
+            e.platformMask = PackageWireFormat::AllPlatforms;
         else if (t[0] == "nt")
-            e.platformMask = 1;
+            e.platformMask = PackageWireFormat::NtFamilyBit;
         else if (t[0] == "9x")
-            e.platformMask = 2;
+            e.platformMask = PackageWireFormat::OtherPlatformsBit;
         else
             fail("unknown platforms '" + t[0] + "' (all, nt or 9x)");
 

@@ -4,7 +4,8 @@
 
 void PackageStreamWriter::Message(uint8_t type, const uint8_t* payload, uint32_t length) {
     m_stream.push_back(type);
-    for (int shift = 24; shift >= 0; shift -= 8) m_stream.push_back(static_cast<uint8_t>(length >> shift));
+    for (int shift = 8 * (LengthBytes - 1); shift >= 0; shift -= 8)
+        m_stream.push_back(static_cast<uint8_t>(length >> shift));
     m_stream.insert(m_stream.end(), payload, payload + length);
 }
 

@@ -2,20 +2,15 @@
 // Writes the decoded package stream: for every file a group of header messages (its name,
 // the uninstaller flag when set, its platform mask when not both) followed by its data.
 // Each group starts with the name, so no name carries over from the file before.
+#include "NoCrtLib/PackageWireFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class PackageStreamWriter {
+class PackageStreamWriter : public PackageWireFormat {
 public:
-    enum MessageType : uint8_t {
-        FileNameMsg = 1,
-        UninstallerMsg = 2,
-        PlatformMaskMsg = 3,
-        FileDataMsg = 101,
-    };
-    static constexpr uint8_t AllPlatforms = 3;
 
     void AddFile(const std::string& name, uint8_t platformMask, bool uninstaller, const uint8_t* data, size_t size);
     void AddFile(const std::string& name, uint8_t platformMask, bool uninstaller, const std::vector<uint8_t>& data) {

@@ -6,8 +6,6 @@
 
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The command-line rules without backslash escapes: whitespace outside double quotes
@@ -79,13 +77,6 @@ void CheckRegistryKey(const std::string& key) {
 }
 
 }  // namespace
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
-}
 
 UninstallPlan::Err::Err(const std::string& detail)
     : m_text(std::string(InvalidUninstData::what()) + " " + detail + ".") {}

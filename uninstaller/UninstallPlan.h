@@ -4,6 +4,7 @@
 // each list in item order. The string is the one the installer stored as
 // "UninstallParam": "-name=value" arguments in double quotes, separated by spaces,
 // values inserted verbatim (paths and key names hold no double quotes).
+#include "NoCrtLib/AsciiText.h"
 #include "NoCrtLib/InvalidUninstData.h"
 
 #include <string>
@@ -56,6 +57,3 @@ private:
     std::vector<std::string> m_registryKeys;
     std::vector<SharedAssociation> m_shared;
 };
-
-// ASCII case-insensitive equality, as paths and names are compared throughout.
-bool EqualsIgnoringCase(const std::string& a, const std::string& b);

@@ -6,7 +6,7 @@
 
 namespace {
 
-const unsigned kFlags = CmdLine::BackslashEscapes | CmdLine::DoubledQuotes | CmdLine::SlashPrefix;
+const unsigned kFlags = CmdLine::ProductSyntax;
 
 [[noreturn]] void Fail(const std::string& text) { throw CmdLine::Err(AnsiToWide(text)); }
 

@@ -1,5 +1,6 @@
 #include "installer/actions/FileAssocPlan.h"
 
+#include "NoCrtLib/ExitCodes.h"
 #include "installer/Product.h"
 
 const char* const ClassesSubKey = "SOFTWARE\\Classes";
@@ -57,6 +58,7 @@ std::string FileAssocAnnouncement(const std::string& extension, const std::strin
 
 Prompt::ContinueQuestion FileAssocFailureQuestion(const std::string& extension, const std::string& reason) {
     Prompt::ContinueQuestion q;
+    // Kept as given: "associaton".
     q.boxText = "Warning: registering file associaton for extension '" + extension + "' failed.\nReason: " + reason +
                 ".\nDo you want to continue with the installation anyway?";
     q.caption = "Registering File Association Failed";
@@ -64,7 +66,7 @@ Prompt::ContinueQuestion FileAssocFailureQuestion(const std::string& extension, 
     q.warningLine = "Warning: registering file association for extension '" + extension + "' failed. Reason: " + reason;
     q.abortLine = "Registering file association for extension '" + extension + "' failed. Reason: " + reason +
                   ", aborting";
-    q.exitCode = 112;
+    q.exitCode = ExitFileAssocFailed;
     return q;
 }
 
@@ -72,6 +74,7 @@ FileAssocUndoFailure FileAssocUndoFailureReport(bool restoring, const std::strin
                                                 const std::string& reason) {
     FileAssocUndoFailure report;
     report.line = std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + reason;
+    // Kept as given: "previoisly" and "extenstion".
     report.boxText = std::string("Unable to ") + (restoring ? "restore" : "remove previoisly created") +
                      " file association for extenstion '" + extension + "'.\nReason: " + reason;
     report.caption = restoring ? "Restoring File Association Failed" : "Removing File Association Failed";

@@ -1,6 +1,7 @@
 #include "installer/actions/PackageStreamParser.h"
 
 #include "NoCrtLib/InstallError.h"
+#include "platform/VersionTriple.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,7 +29,7 @@ PackageStreamParser::PackageStreamParser(Sink& sink, unsigned platformId)
     : m_sink(sink), m_platformId(platformId), m_header(HeaderCapacity) {}
 
 bool PackageStreamParser::IsSelected(uint8_t platformMask, unsigned platformId) {
-    return (platformMask & (platformId == PlatformWin32Nt ? NtFamilyBit : OtherPlatformsBit)) != 0;
+    return (platformMask & (IsNtFamily(platformId) ? NtFamilyBit : OtherPlatformsBit)) != 0;
 }
 
 void PackageStreamParser::ProcessOutBytes(const uint8_t* bytes, size_t count) {
@@ -37,7 +38,7 @@ void PackageStreamParser::ProcessOutBytes(const uint8_t* bytes, size_t count) {
         case State::ReadType:
             m_type = *bytes;
             m_length = 0;
-            m_expected = 4;
+            m_expected = LengthBytes;
             m_state = State::ReadLength;
             ++bytes;
             --count;

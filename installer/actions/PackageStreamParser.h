@@ -3,9 +3,7 @@
 // pieces split at any byte, keeps its state between calls, and reports the files the
 // stream carries to a sink; it never touches the file system itself.
 //
-// Stream: messages of type (1 byte), payload length (4 bytes, big-endian), payload.
-// A file is a group of header messages (name, uninstaller flag, platform mask) followed
-// by one or more data messages. Failures raise InstallError with the finished text.
+// Stream: NoCrtLib/PackageWireFormat.h. Failures raise InstallError with the finished text.
 //
 //   ResourceReader package(148, "BINARY");   // or a MemorySource
 //   LzmaAloneDecoder decoder(package);
@@ -13,26 +11,18 @@
 //   for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
 //       parser.ProcessOutBytes(piece.bytes, piece.count);
 //   parser.Finish();
+#include "NoCrtLib/PackageWireFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class PackageStreamParser {
+class PackageStreamParser : public PackageWireFormat {
 public:
-    enum MessageType : uint8_t {
-        FileNameMsg = 1,
-        UninstallerMsg = 2,
-        PlatformMaskMsg = 3,
-        FileDataMsg = 101,
-    };
     enum class State { ReadType, ReadLength, ReadHeader, ReadData };
 
     static constexpr uint32_t HeaderCapacity = 4096;
-    static constexpr uint8_t NtFamilyBit = 1;
-    static constexpr uint8_t OtherPlatformsBit = 2;
-    static constexpr uint8_t AllPlatforms = NtFamilyBit | OtherPlatformsBit;
-    static constexpr unsigned PlatformWin32Nt = 2;   // VER_PLATFORM_WIN32_NT
 
     // What a file's header group said about it.
     struct File {
@@ -54,7 +44,7 @@ public:
         virtual void EndFile() = 0;
     };
 
-    // platformId: the Windows platform identifier (2 = NT family, anything else 9x/Me).
+    // platformId: the Windows platform identifier (PlatformNT, anything else 9x/Me).
     PackageStreamParser(Sink& sink, unsigned platformId);
 
     // Feeds the next decoded piece.

@@ -95,6 +95,7 @@ void ShortcutAction::Rollback() noexcept {
     static const RollbackRemovalTexts texts = {
         "Rollback: removing previously created shortcut ", "Shortcut deletion failed: ",
         ShortcutRemovalSentence, "Shortcut Removal Failed",
+        // Kept as given: "remove" where the other actions say "removing" or "deletion".
         "Scheduling remove shortcut on reboot", "Scheduling remove shortcut failed"};
     RollbackRemove(m_path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
 }

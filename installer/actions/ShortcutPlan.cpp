@@ -1,5 +1,6 @@
 #include "installer/actions/ShortcutPlan.h"
 
+#include "NoCrtLib/ExitCodes.h"
 #include "installer/actions/TargetFile.h"
 
 std::string ShortcutFailureReason(const std::string& comMessage) {
@@ -13,9 +14,10 @@ Prompt::ContinueQuestion ShortcutFailureQuestion(const std::string& path, const 
                 ".\nDo you want to continue with the installation anyway?";
     q.caption = "Creating Shortcut Failed";
     q.cancelLine = "Installation canceled by user (creating shortcut failed)";
+    // Kept as given: no opening quote before the path.
     q.warningLine = "Warning: creating shortcut " + path + "' failed: " + reason;
     q.abortLine = "Creating shortcut '" + path + "' failed: " + reason + ", aborting";
-    q.exitCode = 105;
+    q.exitCode = ExitShortcutFailed;
     return q;
 }
 

@@ -1,6 +1,7 @@
 #include "installer/actions/TargetDirAction.h"
 
 #include "NoCrtLib/Console.h"
+#include "NoCrtLib/ExitCodes.h"
 #include "NoCrtLib/SilentExit.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/InstallOptions.h"
@@ -65,20 +66,20 @@ void FailNotAFolder(const std::string& path) {
     const std::string problem = NotAFolderText(path);
     if (Options().interactive) {
         Prompt::ReportError(problem + ".", "Invalid Target Directory");
-        throw SilentExit(103);
+        throw SilentExit(ExitTargetDirInvalid);
     }
     ConsoleLine(problem + ", aborting");
-    throw SilentExit(101);
+    throw SilentExit(ExitTargetDirFailed);
 }
 
 void FailFolderCreation(const std::string& path, const std::string& reason) {
     const std::string problem = FolderCreationText(path, reason);
     if (Options().interactive) {
         Prompt::ReportError(problem, "Directory Creation Failed");
-        throw SilentExit(101);
+        throw SilentExit(ExitTargetDirFailed);
     }
     ConsoleLine(problem);
-    throw SilentExit(102);
+    throw SilentExit(ExitTargetDirCreationFailed);
 }
 
 TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {

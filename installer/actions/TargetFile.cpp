@@ -1,27 +1,14 @@
 #include "installer/actions/TargetFile.h"
 
+#include "NoCrtLib/AsciiText.h"
+#include "NoCrtLib/ExitCodes.h"
 #include "installer/InstallOptions.h"
 #include "installer/actions/UninstallParams.h"
 #include "ui/Prompt.h"
 
-namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::string::size_type i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 void AddFileUninstallParam(const std::string& path) {
     // The uninstaller treats the main program apart (it may be running when asked to go).
-    if (EqualNoCase(path, Options().mainProgramPath))
+    if (EqualsIgnoringCase(path, Options().mainProgramPath))
         AppendUninstallParam("delMainFile", path);
     else
         AppendUninstallParam("delFile", path);
@@ -36,7 +23,7 @@ void ConfirmOverwrite(const std::string& path) {
     question.cancelLine = "Installation canceled by user (file already exists)";
     question.warningLine = "Warning: '" + path + "' already exists, will be overwritten";
     question.abortLine = "Target file '" + path + "' already exists, aborting";
-    question.exitCode = 104;
+    question.exitCode = ExitTargetFileExists;
     Prompt::ContinueOrAbort(question);
 }
 

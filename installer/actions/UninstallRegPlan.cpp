@@ -1,5 +1,6 @@
 #include "installer/actions/UninstallRegPlan.h"
 
+#include "NoCrtLib/ExitCodes.h"
 #include "installer/Product.h"
 
 const char* const UninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -23,12 +24,13 @@ RegStringValues UninstallRegValues(const UninstallRegInput& input) {
 
 Prompt::ContinueQuestion UninstallRegFailureQuestion(const std::string& reason) {
     Prompt::ContinueQuestion q;
+    // Kept as given: no full stop after the reason, unlike the other questions.
     q.boxText = "Warning: uninstaller registration failed.\nReason: " + reason +
                 "\nDo you want to continue with the installation anyway?";
     q.caption = "Uninstaller Registration Failed";
     q.cancelLine = "Installation canceled by user (uninstaller registration failed)";
     q.warningLine = "Warning: uninstaller registration failed: " + reason;
     q.abortLine = "Uninstaller registration failed: " + reason + ", aborting";
-    q.exitCode = 113;
+    q.exitCode = ExitUninstallRegFailed;
     return q;
 }

@@ -26,7 +26,7 @@
 
 namespace {
 
-const unsigned Installer = CmdLine::BackslashEscapes | CmdLine::DoubledQuotes | CmdLine::SlashPrefix;
+const unsigned Installer = CmdLine::ProductSyntax;
 
 std::u16string W(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());

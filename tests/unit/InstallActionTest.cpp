@@ -76,4 +76,31 @@ TEST_F(InstallActionTest, CommittingEveryActionAfterTheLastStepUndoesNothing) {
     EXPECT_TRUE(undone.empty());
 }
 
+// Nobody lists the actions: each one built while the journal lives is committed by it,
+// one destroyed earlier is dropped from it, one built outside it is left alone.
+TEST_F(InstallActionTest, TheJournalCommitsEveryActionBuiltWhileItLives) {
+    std::vector<int> undone;
+    {
+        LoggingAction outside(9, undone);
+        {
+            ActionJournal journal;
+            LoggingAction first(1, undone);
+            { LoggingAction shortLived(2, undone); }
+            auto optional = std::make_unique<LoggingAction>(3, undone);
+            {
+                ActionJournal inner;
+                LoggingAction nested(4, undone);
+                EXPECT_EQ(inner.Size(), 1u);
+                inner.CommitAll();
+            }
+            LoggingAction last(5, undone);
+            EXPECT_EQ(journal.Size(), 3u);
+            journal.CommitAll();
+            EXPECT_TRUE(first.IsCommitted() && optional->IsCommitted() && last.IsCommitted());
+        }
+        EXPECT_FALSE(outside.IsCommitted());
+    }
+    EXPECT_EQ(undone, (std::vector<int>{2, 9}));
+}
+
 }  // namespace

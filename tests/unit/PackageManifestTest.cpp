@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/InstallError.h"
 #include "installer/actions/PackageStreamParser.h"
+#include "platform/VersionTriple.h"
 #include "tools/PackageStreamWriter.h"
 
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ TEST(PackageManifest, RefusesEveryNameTheInstallerRefuses) {
         PackageStreamWriter writer;
         writer.AddFile(name, 3, false, reinterpret_cast<const uint8_t*>("x"), 1);
         NullSink sink;
-        PackageStreamParser parser(sink, PackageStreamParser::PlatformWin32Nt);
+        PackageStreamParser parser(sink, PlatformNT);
         const std::vector<uint8_t>& stream = writer.Stream();
         EXPECT_THROW(parser.ProcessOutBytes(stream.data(), stream.size()), InstallError);
         EXPECT_NE(ParseError("all - a \"" + name + "\"\n"), "(accepted)");

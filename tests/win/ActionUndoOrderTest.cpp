@@ -81,4 +81,21 @@ TEST_F(ActionUndoOrderTest, CommittedActionsKeepEverything) {
     EXPECT_TRUE(ActionTest::IsFile(inst + "\\uninst.exe"));
 }
 
+// As the driver commits: through the journal, with no list; the parent folders that a
+// folder action made are committed with it.
+TEST_F(ActionUndoOrderTest, TheJournalCommitsEveryActionBuiltWhileItLives) {
+    const std::string inst = Path("journal\\inst");
+    ActionTest::Outcome run = Run([&] {
+        ActionJournal journal;
+        TargetDirAction installDir(inst);
+        TargetFileAction first(IDT_ZLIB_EMPTY_CONTENTS, inst + "\\a.dll");
+        auto optional = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, inst + "\\uninst.exe");
+        journal.CommitAll();
+    });
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.lines, (Lines{"Installing " + inst + "\\a.dll", "Installing " + inst + "\\uninst.exe"}));
+    EXPECT_TRUE(ActionTest::IsFile(inst + "\\a.dll"));
+    EXPECT_TRUE(ActionTest::IsFile(inst + "\\uninst.exe"));
+}
+
 }  // namespace
