@@ -1,7 +1,7 @@
 #include "mulib/DllLoader.h"
 
+#include "NoCrtLib/JoinPath.h"
 #include "NoCrtLib/ReportAssertion.h"
-#include "installer/Product.h"
 
 namespace {
 

@@ -148,7 +148,7 @@ TEST(FileAssocPlan, FailureGoesOnOrEndsWith112InEachMode) {
         ::testing::internal::CaptureStdout();
         int code = -1;
         try {
-            Prompt::ContinueOrAbort(FileAssocFailureQuestion(".qxp", reason));
+            Prompt::ContinueOrAbort(FileAssocFailureQuestion(".qxp", reason), PromptMode());
         } catch (const SilentExit& e) {
             code = e.Code();
         }

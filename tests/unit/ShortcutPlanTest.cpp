@@ -58,7 +58,7 @@ TEST(ShortcutPlan, FailureGoesOnOrEndsWith105InEachMode) {
         ::testing::internal::CaptureStdout();
         int code = -1;
         try {
-            Prompt::ContinueOrAbort(ShortcutFailureQuestion(path, reason));
+            Prompt::ContinueOrAbort(ShortcutFailureQuestion(path, reason), PromptMode());
         } catch (const SilentExit& e) {
             code = e.Code();
         }

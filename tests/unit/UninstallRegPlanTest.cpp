@@ -67,7 +67,7 @@ TEST(UninstallRegPlan, FailureGoesOnOrEndsWith113InEachMode) {
         ::testing::internal::CaptureStdout();
         int code = -1;
         try {
-            Prompt::ContinueOrAbort(UninstallRegFailureQuestion(reason));
+            Prompt::ContinueOrAbort(UninstallRegFailureQuestion(reason), PromptMode());
         } catch (const SilentExit& e) {
             code = e.Code();
         }
