@@ -59,9 +59,3 @@ void DllLoader::Free() {
     FreeLibrary(m_hDll);
     m_hDll = nullptr;
 }
-
-std::string DllLoader::SystemLibraryPath(const char* name) {
-    std::string folder;
-    if (DWORD code = SystemFolder(folder)) throw Err("GetSystemDirectory()", SystemError(code));
-    return JoinPath(folder, name);
-}
