@@ -4,7 +4,7 @@
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/SilentExit.h"
-#include "installer/CmdLine.h"
+#include "NoCrtLib/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "ui/Prompt.h"

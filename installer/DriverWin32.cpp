@@ -1,7 +1,7 @@
 #include "installer/Driver.h"
 
 #include "NoCrtLib/SilentExit.h"
-#include "installer/CmdLine.h"
+#include "NoCrtLib/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Installation.h"
 #include "installer/Preflight.h"
@@ -14,8 +14,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 namespace {
 
 std::u16string ProcessCommandLine() {
@@ -26,16 +24,13 @@ std::u16string ProcessCommandLine() {
 void Run(RunFlags& flags) {
     InstallOptions& options = Options();
     flags.installForAllUsers = IsAdministratorOr(true);
-    static std::unique_ptr<CmdLine> commandLine;
-    commandLine =
-        std::make_unique<CmdLine>(ProcessCommandLine(), CmdLine::ProductSyntax | CmdLine::QuoteRunsOnly);
-    options.commandLine = commandLine.get();
-    options.interactive = !commandLine->IsUnattended();
+    CmdLine commandLine(ProcessCommandLine(), CmdLine::ProductSyntax | CmdLine::QuoteRunsOnly);
+    options.interactive = !commandLine.IsUnattended();
 
     if (options.interactive)
         options.installDir = PreviousInstallDir();
     else
-        ReadUnattendedOptions(*commandLine, flags);
+        ReadUnattendedOptions(commandLine, flags);
     // From here one full, normalised folder is printed, installed into and recorded.
     if (options.unrepresentableInstallDir.empty()) options.installDir = FullFolderPath(options.installDir);
 

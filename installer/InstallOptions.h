@@ -4,7 +4,9 @@
 // installation and every action.
 #include <string>
 
-class CmdLine;
+namespace Prompt {
+struct Mode;
+}
 
 struct InstallOptions {
     bool interactive = true;
@@ -18,10 +20,12 @@ struct InstallOptions {
     std::string mainProgramPath;
     std::string UninstallParams;
     std::string uninstallerPath;
-    const CmdLine* commandLine = nullptr;
 };
 
 InstallOptions& Options();
+
+// The prompts' mode of this run: interactive, force.
+Prompt::Mode PromptMode();
 
 // Restores the initial state (tests run many installations in one process).
 void ResetOptions();

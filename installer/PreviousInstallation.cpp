@@ -137,5 +137,5 @@ void RemovePreviousInstallation(PreviousInstallationSystem& system) {
     question.exitCode = ExitPreviousRemovalFailed;
     // The box is shown without owner; the console keeps a record of the reason as well.
     if (Options().interactive) ConsoleLine(question.warningLine);
-    Prompt::ContinueOrAbort(question);
+    Prompt::ContinueOrAbort(question, PromptMode());
 }

@@ -1,11 +1,5 @@
 #include "installer/Product.h"
 
-const char* const ProductShortName = "Quarnelix";
-const char* const ProductFullName = "Arvendo Quarnelix";
-const char* const ProductVersion = "4.26";
-const char* const ProductWebHost = "www.arvendo.com";
-const char* const SiblingProductName = "Dorvask";
-
 std::string ProductUninstallKey() {
     return JoinPath("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", ProductShortName);
 }
@@ -27,14 +21,4 @@ std::string UsageBanner() {
     b += "                    [-acceptEULA] [-force] [-noRollback]\n";
     b += "                    [-installForMeOnly] [-noDesktopIcon]\n";
     return b;
-}
-
-std::string JoinPath(const std::string& first, const std::string& second) {
-    if (first.empty()) return second;
-    if (second.empty()) return first;
-    bool endsWithSlash = first.back() == '\\';
-    bool startsWithSlash = second.front() == '\\';
-    if (endsWithSlash && startsWithSlash) return first + second.substr(1);
-    if (endsWithSlash || startsWithSlash) return first + second;
-    return first + "\\" + second;
 }

@@ -1,6 +1,7 @@
 #include "installer/SystemRequirements.h"
 
 #include "installer/Driver.h"
+#include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "ui/Prompt.h"
 
@@ -34,5 +35,5 @@ void CheckSystemRequirements(const SystemFacts& facts) {
     question.warningLine = "Warning: " + RequirementsProblemText();
     question.abortLine = RequirementsProblemText() + " (use /Force flag to override version checking); aborting";
     question.exitCode = ExitRequirementsNotMet;
-    Prompt::ContinueOrAbort(question);
+    Prompt::ContinueOrAbort(question, PromptMode());
 }

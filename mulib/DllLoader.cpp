@@ -1,7 +1,7 @@
 #include "mulib/DllLoader.h"
 
+#include "NoCrtLib/JoinPath.h"
 #include "NoCrtLib/ReportAssertion.h"
-#include "installer/Product.h"
 
 namespace {
 
@@ -58,10 +58,4 @@ void DllLoader::Free() {
     if (!m_hDll) return;
     FreeLibrary(m_hDll);
     m_hDll = nullptr;
-}
-
-std::string DllLoader::SystemLibraryPath(const char* name) {
-    std::string folder;
-    if (DWORD code = SystemFolder(folder)) throw Err("GetSystemDirectory()", SystemError(code));
-    return JoinPath(folder, name);
 }

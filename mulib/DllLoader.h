@@ -41,9 +41,6 @@ public:
     void Free();
     HMODULE Handle() const { return m_hDll; }
 
-    // GetSystemDirectoryA's folder joined with name (Err when the folder is unknown).
-    static std::string SystemLibraryPath(const char* name);
-
 private:
     HMODULE m_hDll = nullptr;
 };

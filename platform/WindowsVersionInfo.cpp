@@ -1,11 +1,9 @@
 #include "platform/WindowsVersionInfo.h"
 
-#include "mulib/DllLoader.h"
 #include "platform/RegKey.h"
 #include "platform/VersionTexts.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cstring>
 #include <optional>
@@ -83,17 +81,4 @@ VersionTriple WindowsVersionInfo::InternetExplorerVersion() {
         }
     }
     return m_browser;
-}
-
-VersionTriple WindowsVersionInfo::SystemLibraryVersion(const char* name) {
-    // By name, not from the system directory: the application manifest then picks the
-    // library version this process really uses (common controls 6).
-    DllLoader library;
-    if (!library.Load(name, true)) return VersionTriple();
-    auto getVersion = library.Resolve<DLLGETVERSIONPROC>("DllGetVersion", true);
-    if (!getVersion) return VersionTriple();
-    DLLVERSIONINFO info = {};
-    info.cbSize = 20;
-    if (FAILED(getVersion(&info))) return VersionTriple();
-    return VersionTriple(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber);
 }

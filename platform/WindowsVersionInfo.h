@@ -16,10 +16,6 @@ public:
     // while undetermined.
     VersionTriple InternetExplorerVersion();
 
-    // DllGetVersion of a library (by name, not cached); (0, 0, 0) when the library or
-    // the function is missing.
-    static VersionTriple SystemLibraryVersion(const char* name);
-
 private:
     bool m_windowsKnown = false;
     VersionTriple m_windows;

@@ -1,8 +1,7 @@
 #include "ui/InstallerDialog.h"
 
 #include "NoCrtLib/SystemError.h"
-#include "installer/Product.h"
-#include "installer/actions/ResourceLoader.h"
+#include "platform/ResourceBytes.h"
 #include "resources/resource.h"
 #include "ui/AnchorLayout.h"
 #include "ui/DialogTemplateBuffer.h"
@@ -10,6 +9,7 @@
 #include "ui/HyperlinkStatic.h"
 #include "ui/InstallerDialogRules.h"
 #include "ui/PackageContentsWindow.h"
+#include "ui/ProductNames.h"
 #include "ui/RichEditLibrary.h"
 #include "ui/RichText.h"
 #include "ui/RichViewHook.h"

@@ -2,7 +2,6 @@
 
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/SilentExit.h"
-#include "installer/InstallOptions.h"
 
 namespace Prompt {
 
@@ -26,21 +25,17 @@ bool Ask(const std::string& text, const std::string& caption, bool careful) {
     return ShowBox(text, caption, careful ? CarefulQuestionStyle : QuestionStyle) == IdYes;
 }
 
-void ReportError(const std::string& text, const std::string& caption) {
-    if (Options().interactive) ShowBox(text, caption, ErrorStyle);
+void ReportError(const std::string& text, const std::string& caption, const Mode& mode) {
+    if (mode.interactive) ShowBox(text, caption, ErrorStyle);
 }
 
-void Inform(const std::string& text, const std::string& caption) {
-    if (Options().interactive) ShowBox(text, caption, InformationStyle);
-}
-
-void ContinueOrAbort(const ContinueQuestion& q) {
-    if (Options().interactive) {
+void ContinueOrAbort(const ContinueQuestion& q, const Mode& mode) {
+    if (mode.interactive) {
         if (Ask(q.boxText, q.caption, q.careful)) return;
         if (!q.cancelLine.empty()) ConsoleLine(q.cancelLine);
         throw SilentExit(q.exitCode);
     }
-    if (Options().force) {
+    if (mode.force) {
         ConsoleLine(q.warningLine);
         return;
     }

@@ -23,11 +23,16 @@ using BoxHandler = std::function<int(const std::string& text, const std::string&
 void SetBoxHandler(BoxHandler handler);
 int ShowBox(const std::string& text, const std::string& caption, unsigned style);
 
+// How the run asks: the caller says, so that the prompts need nothing from the programs above them.
+struct Mode {
+    bool interactive = true;  // boxes; otherwise console lines
+    bool force = false;       // unattended: -force answers "Yes"
+};
+
 // Interactive only: true when the user answered Yes.
 bool Ask(const std::string& text, const std::string& caption, bool careful);
 // Interactive mode shows the box; unattended mode shows nothing (the step prints its own lines).
-void ReportError(const std::string& text, const std::string& caption);
-void Inform(const std::string& text, const std::string& caption);
+void ReportError(const std::string& text, const std::string& caption, const Mode& mode);
 
 // A failure that the user (or -force) may accept.
 struct ContinueQuestion {
@@ -40,6 +45,6 @@ struct ContinueQuestion {
     int exitCode = 0;
 };
 // Returns when the run goes on; otherwise throws SilentExit(exitCode).
-void ContinueOrAbort(const ContinueQuestion& question);
+void ContinueOrAbort(const ContinueQuestion& question, const Mode& mode);
 
 }  // namespace Prompt

@@ -2,8 +2,8 @@
 
 #include "NoCrtLib/AnsiCodec.h"
 #include "NoCrtLib/Console.h"
+#include "NoCrtLib/JoinPath.h"
 #include "NoCrtLib/WinErrorMessage.h"
-#include "installer/Product.h"
 #include "platform/DeferredDeletion.h"
 
 #include <windows.h>

@@ -9,7 +9,7 @@
 // copy's answer instead of exiting at once, the copy also gets "-copyResult=" and
 // "-copyDone=" (the original's own mapping and event, used as in the handshake) and
 // "-originalFile=" (the original's file, which the copy moves out of the folder).
-#include "installer/CmdLine.h"
+#include "NoCrtLib/CmdLine.h"
 
 #include <cstdint>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WWLibExceptions.h"
+#include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "installer/actions/UninstallParams.h"
 #include "platform/RegKey.h"
@@ -37,7 +38,7 @@ FileAssocAction::FileAssocAction(const std::string& progId, const std::string& e
             }
         }
     } catch (const std::exception& e) {
-        Prompt::ContinueOrAbort(FileAssocFailureQuestion(m_extension, e.what()));
+        Prompt::ContinueOrAbort(FileAssocFailureQuestion(m_extension, e.what()), PromptMode());
     }
 }
 
@@ -77,5 +78,5 @@ void FileAssocAction::Rollback() noexcept {
 void FileAssocAction::Report(bool restoring, const std::string& reason) {
     const FileAssocUndoFailure report = FileAssocUndoFailureReport(restoring, m_extension, reason);
     ConsoleLine(report.line);
-    Prompt::ReportError(report.boxText, report.caption);
+    Prompt::ReportError(report.boxText, report.caption, PromptMode());
 }

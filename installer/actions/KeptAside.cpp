@@ -3,6 +3,7 @@
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallOptions.h"
 #include "platform/DeferredDeletion.h"
 #include "ui/Prompt.h"
 
@@ -67,7 +68,7 @@ void KeptAside::Restore() noexcept {
         ConsoleLine("File restoration failed: " + reason);
         Prompt::ReportError("Unable to restore '" + m_path + "'.\nReason: " + reason +
                                 "\nThe previous file is kept as '" + m_aside + "'.",
-                            "File Restoration Failed");
+                            "File Restoration Failed", PromptMode());
     } catch (...) {
         // Rollback goes on with the next action whatever happens here.
     }

@@ -4,6 +4,7 @@
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WWLibExceptions.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallOptions.h"
 #include "installer/actions/ShortcutPlan.h"
 #include "installer/actions/TargetFile.h"
 #include "installer/actions/UninstallParams.h"
@@ -70,7 +71,7 @@ ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& t
     if (m_created) return;
     m_kept.PutBack();
     // Asked with COM released: the question may end the run.
-    Prompt::ContinueOrAbort(ShortcutFailureQuestion(m_path, reason));
+    Prompt::ContinueOrAbort(ShortcutFailureQuestion(m_path, reason), PromptMode());
 }
 
 ShortcutAction::~ShortcutAction() {

@@ -65,7 +65,7 @@ std::string NotAFolderText(const std::string& path) {
 void FailNotAFolder(const std::string& path) {
     const std::string problem = NotAFolderText(path);
     if (Options().interactive) {
-        Prompt::ReportError(problem + ".", "Invalid Target Directory");
+        Prompt::ReportError(problem + ".", "Invalid Target Directory", PromptMode());
         throw SilentExit(ExitTargetDirInvalid);
     }
     ConsoleLine(problem + ", aborting");
@@ -75,7 +75,7 @@ void FailNotAFolder(const std::string& path) {
 void FailFolderCreation(const std::string& path, const std::string& reason) {
     const std::string problem = FolderCreationText(path, reason);
     if (Options().interactive) {
-        Prompt::ReportError(problem, "Directory Creation Failed");
+        Prompt::ReportError(problem, "Directory Creation Failed", PromptMode());
         throw SilentExit(ExitTargetDirFailed);
     }
     ConsoleLine(problem);

@@ -24,7 +24,7 @@ void ConfirmOverwrite(const std::string& path) {
     question.warningLine = "Warning: '" + path + "' already exists, will be overwritten";
     question.abortLine = "Target file '" + path + "' already exists, aborting";
     question.exitCode = ExitTargetFileExists;
-    Prompt::ContinueOrAbort(question);
+    Prompt::ContinueOrAbort(question, PromptMode());
 }
 
 std::string RollbackRemovalBox(const std::string& path, const std::string& reason, const char* sentence) {

@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallOptions.h"
 #include "platform/DeferredDeletion.h"
 #include "ui/Prompt.h"
 
@@ -14,7 +15,7 @@ void RollbackRemove(const std::string& path, bool (*remove)(const std::string&),
         if (remove(path)) return;
         const std::string reason = WinErrorText(GetLastError());
         ConsoleLine(texts.failed + reason);
-        Prompt::ReportError(RollbackRemovalBox(path, reason, texts.boxSentence), texts.caption);
+        Prompt::ReportError(RollbackRemovalBox(path, reason, texts.boxSentence), texts.caption, PromptMode());
         ConsoleLine(texts.scheduling);
         if (!DeleteAtRestart(path)) ConsoleLine(texts.schedulingFailed);
     } catch (...) {

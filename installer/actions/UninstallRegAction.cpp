@@ -75,7 +75,7 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
         m_registered = true;
     } catch (const std::exception& e) {
         try {
-            Prompt::ContinueOrAbort(UninstallRegFailureQuestion(e.what()));
+            Prompt::ContinueOrAbort(UninstallRegFailureQuestion(e.what()), PromptMode());
         } catch (...) {
             // No action is left to undo this: the registration that was there goes back now.
             if (m_hadPrevious && !Options().noRollback) Rollback();
@@ -97,7 +97,7 @@ void UninstallRegAction::Rollback() noexcept {
         const std::string reason = WinErrorText(static_cast<DWORD>(code));
         ConsoleLine("Uninstaller unregistration failed: " + reason);
         Prompt::ReportError("Unable to unregister previously registered uninstaller.\nReason: " + reason,
-                            "Uninstaller Unregistration Failed");
+                            "Uninstaller Unregistration Failed", PromptMode());
     } catch (...) {
         // Rollback goes on with the next action whatever happens here.
     }

@@ -3,7 +3,7 @@
 //   raw mode:        the rest is the command line itself (NULs and lone surrogates included);
 //   round-trip mode: the rest is cut into words, which are quoted, joined and parsed back;
 //                    every word must come back unchanged.
-#include "installer/CmdLine.h"
+#include "NoCrtLib/CmdLine.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "installer/CmdLine.h"
+#include "NoCrtLib/CmdLine.h"
 
 #include "NoCrtLib/AnsiCodec.h"
 

@@ -2,7 +2,7 @@
 
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/SilentExit.h"
-#include "installer/CmdLine.h"
+#include "NoCrtLib/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "support/PromptSupport.h"

@@ -34,7 +34,7 @@ TEST_P(PromptContract, ContinueOrAbort) {
                                "Warning: x", "x, aborting", 105};
     TestSupport::SetMode(c.mode);
     answer = c.answer;
-    const TestSupport::Outcome outcome = TestSupport::RunCaptured([&] { Prompt::ContinueOrAbort(q); });
+    const TestSupport::Outcome outcome = TestSupport::RunCaptured([&] { Prompt::ContinueOrAbort(q, PromptMode()); });
     EXPECT_EQ(outcome.exitCode, c.exitCode);
     EXPECT_EQ(outcome.out, c.out);
     if (c.style == 0) {
@@ -66,15 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
 using PromptTest = TestSupport::PromptFixture;
 
 TEST_F(PromptTest, ReportsShowBoxesOnlyInInteractiveMode) {
-    Prompt::ReportError("bad", "Oops");
-    Prompt::Inform("done", "Done");
-    ASSERT_EQ(boxes.size(), 2u);
+    Prompt::ReportError("bad", "Oops", PromptMode());
+    ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].style, 0x10u);
-    EXPECT_EQ(boxes[1].style, 0x40u);
 
     TestSupport::SetMode({false, false});
-    Prompt::ReportError("bad", "Oops");
-    EXPECT_EQ(boxes.size(), 2u);
+    Prompt::ReportError("bad", "Oops", PromptMode());
+    EXPECT_EQ(boxes.size(), 1u);
 }
 
 // Scripted answers are taken in order, then the standing answer.

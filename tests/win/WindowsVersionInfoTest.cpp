@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <optional>
 #include <ostream>
@@ -112,38 +111,6 @@ TEST_F(WindowsVersionInfoTest, ProcessInstanceIsOneAndKeepsItsFacts) {
     m_version.SetString("4.0");
     EXPECT_EQ(ProcessVersionInfo().InternetExplorerVersion(), first);
     EXPECT_NE(first, VersionTriple(0, 0, 0));
-}
-
-TEST(WindowsVersionInfo, SystemLibraryVersionIsWhatDllGetVersionSays) {
-    for (const char* name : {"shell32.dll", "comctl32.dll", "shlwapi.dll"}) {
-        SCOPED_TRACE(name);
-        HMODULE module = LoadLibraryA(name);
-        ASSERT_NE(module, nullptr);
-        auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-            reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion")));
-        ASSERT_NE(getVersion, nullptr);
-        DLLVERSIONINFO expected = {};
-        expected.cbSize = sizeof expected;
-        ASSERT_EQ(getVersion(&expected), S_OK);
-        FreeLibrary(module);
-        VersionTriple got = WindowsVersionInfo::SystemLibraryVersion(name);
-        EXPECT_EQ(got, VersionTriple(expected.dwMajorVersion, expected.dwMinorVersion, expected.dwBuildNumber));
-        EXPECT_NE(got.a, 0u);
-    }
-}
-
-TEST(WindowsVersionInfo, SystemLibraryVersionIsZeroWithoutLibraryOrFunctionAndFreesTheLibrary) {
-    ASSERT_EQ(GetModuleHandleA("msimg32.dll"), nullptr);
-    EXPECT_EQ(WindowsVersionInfo::SystemLibraryVersion("msimg32.dll"), VersionTriple(0, 0, 0));
-    EXPECT_EQ(GetModuleHandleA("msimg32.dll"), nullptr);
-    EXPECT_EQ(WindowsVersionInfo::SystemLibraryVersion("qxnosuchlib.dll"), VersionTriple(0, 0, 0));
-    // A library with DllGetVersion that nothing else holds is gone again afterwards.
-    const char* unused = nullptr;
-    for (const char* name : {"shlwapi.dll", "comctl32.dll", "shell32.dll", "shdocvw.dll"})
-        if (!unused && !GetModuleHandleA(name)) unused = name;
-    ASSERT_NE(unused, nullptr);
-    EXPECT_NE(WindowsVersionInfo::SystemLibraryVersion(unused).a, 0u);
-    EXPECT_EQ(GetModuleHandleA(unused), nullptr) << unused;
 }
 
 // Run where Wine reports Windows 98 (suites ending in "9x").
