@@ -3,6 +3,7 @@
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 #include "ui/Prompt.h"
 
 #include <windows.h>
@@ -32,8 +33,6 @@ void RollbackDeleteFile(const std::string& path) noexcept {
 
 bool TargetExists(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    FindHandle find(FindFirstFileA(path.c_str(), &data));
+    return static_cast<bool>(find);
 }
