@@ -1,5 +1,6 @@
 #include "NoCrtLib/WinErrorMessage.h"
 
+#include "NoCrtLib/Owned.h"
 #include "NoCrtLib/ReportAssertion.h"
 
 #include <windows.h>
@@ -7,21 +8,6 @@
 namespace {
 
 using FormatMessageFn = DWORD(WINAPI*)(DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list*);
-
-class LocalBuffer {
-public:
-    LocalBuffer() = default;
-    LocalBuffer(const LocalBuffer&) = delete;
-    LocalBuffer& operator=(const LocalBuffer&) = delete;
-    ~LocalBuffer() {
-        if (m_p) LocalFree(m_p);
-    }
-    char** Address() { return &m_p; }
-    const char* Get() const { return m_p; }
-
-private:
-    char* m_p = nullptr;
-};
 
 }  // namespace
 
@@ -35,10 +21,10 @@ bool SystemMessageText(uint32_t code, std::string& out) {
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
                         FORMAT_MESSAGE_FROM_SYSTEM;  // 0x1300
     const DWORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT);  // 0x0800
-    LocalBuffer buffer;
-    DWORD length = formatMessage(flags, nullptr, code, language,
-                                 reinterpret_cast<LPSTR>(buffer.Address()), 0, nullptr);
-    if (length == 0 || !buffer.Get()) return false;
-    out.assign(buffer.Get(), length);
+    char* text = nullptr;
+    DWORD length = formatMessage(flags, nullptr, code, language, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    LocalMemory buffer(text);
+    if (length == 0 || !text) return false;
+    out.assign(text, length);
     return true;
 }

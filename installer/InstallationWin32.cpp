@@ -12,6 +12,7 @@
 #include "installer/actions/UninstallParams.h"
 #include "installer/actions/UninstallRegAction.h"
 #include "installer/actions/WriteFilesFromLzmaStream.h"
+#include "platform/Handles.h"
 #include "platform/ShellFolders.h"
 #include "resources/resource.h"
 #include "ui/Prompt.h"
@@ -116,7 +117,8 @@ void LaunchProduct() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, buffer, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        // Not waited for: the handles go at once, the thread's first.
+        KernelHandle child(process.hProcess);
+        KernelHandle thread(process.hThread);
     }
 }

@@ -29,17 +29,10 @@ std::uint32_t HandleValue(HANDLE h) { return static_cast<std::uint32_t>(reinterp
 // starting there at all (the requirement check lets -force go on on Windows 95).
 class SystemRandom {
 public:
-    SystemRandom() = default;
-    SystemRandom(const SystemRandom&) = delete;
-    SystemRandom& operator=(const SystemRandom&) = delete;
-    ~SystemRandom() {
-        if (m_provider) m_release(m_provider, 0);
-    }
-
     std::uint32_t Next() {
         if (!m_provider) Open();
         std::uint32_t value = 0;
-        if (!m_generate(m_provider, sizeof value, reinterpret_cast<BYTE*>(&value)))
+        if (!m_generate(m_provider.Get(), sizeof value, reinterpret_cast<BYTE*>(&value)))
             throw std::runtime_error(FailureText("CryptGenRandom()"));
         return value;
     }
@@ -47,24 +40,22 @@ public:
 private:
     using AcquireFn = BOOL(WINAPI*)(HCRYPTPROV*, LPCSTR, LPCSTR, DWORD, DWORD);
     using GenerateFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD, BYTE*);
-    using ReleaseFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD);
 
     void Open() {
         if (!m_library.Handle()) m_library.Load(true, "advapi32.dll");
         const auto acquire = m_library.Resolve<AcquireFn>("CryptAcquireContextA");
         m_generate = m_library.Resolve<GenerateFn>("CryptGenRandom");
-        m_release = m_library.Resolve<ReleaseFn>("CryptReleaseContext");
+        const auto release = m_library.Resolve<CryptProviderTraits::ReleaseFn>("CryptReleaseContext");
         // Only random bytes are wanted: no key container.
         HCRYPTPROV provider = 0;
         if (!acquire(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
             throw std::runtime_error(FailureText("CryptAcquireContextA()"));
-        m_provider = provider;
+        m_provider = CryptProvider(provider, CryptProviderTraits{release});
     }
 
     DllLoader m_library;
     GenerateFn m_generate = nullptr;
-    ReleaseFn m_release = nullptr;
-    HCRYPTPROV m_provider = 0;
+    CryptProvider m_provider;  // released before the library goes
 };
 
 class MachinePreviousInstallation : public PreviousInstallationSystem {

@@ -1,5 +1,6 @@
 #include "installer/SearchPath.h"
 
+#include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "platform/WindowsVersionInfo.h"
 
@@ -34,25 +35,11 @@ private:
     static const char* Subkey(bool machine) { return machine ? MachineEnvironmentKey : UserEnvironmentKey; }
 };
 
-// The owner of one file handle (CreateFileA fails with INVALID_HANDLE_VALUE).
-class File {
-public:
-    explicit File(HANDLE h) : m_h(h) {}
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    ~File() { if (*this) CloseHandle(m_h); }
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
-
 const char* const AutoexecPath = "C:\\AUTOEXEC.BAT";
 constexpr DWORD AutoexecReadLimit = 100000;
 
 std::string ReadAutoexec() {
-    File file(CreateFileA(AutoexecPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle file(CreateFileA(AutoexecPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     std::vector<char> buffer(AutoexecReadLimit);
@@ -67,7 +54,7 @@ void AddToAutoexec(const std::string& folder) {
     if (n == 0 || n >= sizeof shortPath) return;
     if (AutoexecListsFolder(ReadAutoexec(), folder, shortPath)) return;
     // Appending only: whatever the file holds (even past the read limit) stays as it was.
-    File file(CreateFileA(AutoexecPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    FileHandle file(CreateFileA(AutoexecPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     std::string line = AutoexecPathLine(shortPath);

@@ -22,16 +22,16 @@ DWORD SystemFolder(std::string& folder) {
 DllLoader::Err::Err(const std::string& what, const SystemError& error)
     : AException(what + " failed. " + error.what()) {}
 
-DllLoader::~DllLoader() { Free(); }
+DllLoader::~DllLoader() = default;
 
 HMODULE DllLoader::Load(const char* name, bool noThrow) {
     QX_ASSERT(!m_hDll);
-    m_hDll = LoadLibraryA(name);
+    m_hDll.Reset(LoadLibraryA(name));
     if (!m_hDll && !noThrow) {
         DWORD code = GetLastError();
         throw Err(std::string("LoadLibrary(") + name + ")", SystemError(code));
     }
-    return m_hDll;
+    return m_hDll.Get();
 }
 
 HMODULE DllLoader::Load(bool fromSystemDirectory, const char* name, bool noThrow) {
@@ -54,8 +54,4 @@ FARPROC DllLoader::Resolve(HMODULE module, const char* name, bool noThrow) {
     return function;
 }
 
-void DllLoader::Free() {
-    if (!m_hDll) return;
-    FreeLibrary(m_hDll);
-    m_hDll = nullptr;
-}
+void DllLoader::Free() { m_hDll.Reset(); }

@@ -2,6 +2,7 @@
 // Loads one library and resolves functions from it by name at run time. Libraries are
 // asked for from the system directory by full path, so a file of the same name next
 // to the installer or in the current folder is never picked up.
+#include "NoCrtLib/Owned.h"
 #include "NoCrtLib/SystemError.h"
 #include "NoCrtLib/TException.h"
 
@@ -34,13 +35,13 @@ public:
     // The function from this loader's module, as the caller's pointer type.
     template <class Function>
     Function Resolve(const char* name, bool noThrow = false) const {
-        return reinterpret_cast<Function>(Resolve(m_hDll, name, noThrow));
+        return reinterpret_cast<Function>(Resolve(m_hDll.Get(), name, noThrow));
     }
 
     // Releases the module if one is loaded; the loader is empty afterwards.
     void Free();
-    HMODULE Handle() const { return m_hDll; }
+    HMODULE Handle() const { return m_hDll.Get(); }
 
 private:
-    HMODULE m_hDll = nullptr;
+    ModuleHandle m_hDll;
 };

@@ -1,5 +1,6 @@
 #include "platform/DeferredDeletion.h"
 
+#include "platform/Handles.h"
 #include "platform/PendingRenameList.h"
 #include "platform/RegKey.h"
 #include "platform/VersionTriple.h"
@@ -20,24 +21,6 @@ const char PendingRenamesValue[] = "PendingFileRenameOperations";
 // The bare name: the profile functions find it in the Windows folder.
 const char WininitFile[] = "WININIT.INI";
 const char RenameSection[] = "Rename";
-
-// A library loaded for one lookup; freeing it keeps the last error for the caller.
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(const char* name) : m_h(LoadLibraryA(name)) {}
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    ~LoadedLibrary() {
-        if (!m_h) return;
-        DWORD err = GetLastError();
-        FreeLibrary(m_h);
-        SetLastError(err);
-    }
-    HMODULE Get() const { return m_h; }
-
-private:
-    HMODULE m_h;
-};
 
 bool RunningOnNtFamily() {
     // A fresh instance: the family is what the system reports now.
@@ -77,8 +60,8 @@ bool WriteRenameSection(const WininitSection& section) {
 
 bool DeleteAtRestartNt(const std::string& path) {
     using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-    LoadedLibrary kernel("kernel32.dll");
-    if (!kernel.Get()) return false;
+    ModuleHandle kernel(LoadLibraryA("kernel32.dll"));
+    if (!kernel) return false;
     auto moveFileEx = reinterpret_cast<MoveFileExFn>(GetProcAddress(kernel.Get(), "MoveFileExA"));
     if (!moveFileEx) return false;
     return moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;

@@ -1,39 +1,10 @@
 #pragma once
-// Owners for kernel objects, files, searches and mapped views: each kind knows its "none" value
-// and how it is released. Releasing keeps the last error for the caller's report.
+// The traits of every kind of handle the programs hold, for Owned (NoCrtLib/Owned.h, which
+// also has the module and local-memory traits the lower layers need).
+#include "NoCrtLib/Owned.h"
+
 #include <windows.h>
-
-template <class T>
-class Owned {
-public:
-    explicit Owned(typename T::Raw h = T::None()) : m_h(h) {}
-    Owned(Owned&& o) noexcept : m_h(o.Release()) {}
-    Owned& operator=(Owned&& o) noexcept {
-        Reset(o.Release());
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned() { Reset(); }
-    typename T::Raw Get() const { return m_h; }
-    explicit operator bool() const { return m_h != T::None(); }
-    typename T::Raw Release() {
-        auto h = m_h;
-        m_h = T::None();
-        return h;
-    }
-    void Reset(typename T::Raw h = T::None()) {
-        if (*this) {
-            DWORD err = GetLastError();
-            T::Close(m_h);
-            SetLastError(err);
-        }
-        m_h = h;
-    }
-
-private:
-    typename T::Raw m_h;
-};
+#include <objbase.h>
 
 // Processes, threads, events, mappings: NULL when there is none.
 struct KernelTraits {
@@ -75,3 +46,76 @@ struct HeldMutexTraits {
     }
 };
 using HeldMutex = Owned<HeldMutexTraits>;
+
+struct RegKeyTraits {
+    using Raw = HKEY;
+    static Raw None() { return nullptr; }
+    static void Close(Raw h) { RegCloseKey(h); }
+};
+using RegKeyHandle = Owned<RegKeyTraits>;
+
+// Fonts, brushes, bitmaps: deleted once no DC has them selected.
+template <class H>
+struct GdiObjectTraits {
+    using Raw = H;
+    static Raw None() { return nullptr; }
+    static void Close(Raw h) { DeleteObject(h); }
+};
+using GdiObject = Owned<GdiObjectTraits<HGDIOBJ>>;
+using FontHandle = Owned<GdiObjectTraits<HFONT>>;
+
+struct GlobalMemoryTraits {
+    using Raw = HGLOBAL;
+    static Raw None() { return nullptr; }
+    static void Close(Raw h) { GlobalFree(h); }
+};
+using GlobalMemory = Owned<GlobalMemoryTraits>;
+
+// A DC from GetWindowDC or GetDC, given back to its window.
+struct WindowDcTraits {
+    using Raw = HDC;
+    static Raw None() { return nullptr; }
+    void Close(Raw h) const { ReleaseDC(window, h); }
+    HWND window = nullptr;
+};
+using WindowDc = Owned<WindowDcTraits>;
+
+// A COM interface pointer held for one use.
+template <class I>
+struct ComPointerTraits {
+    using Raw = I*;
+    static Raw None() { return nullptr; }
+    static void Close(Raw p) { p->Release(); }
+};
+template <class I>
+using ComPointer = Owned<ComPointerTraits<I>>;
+
+// A block an IMalloc handed out (e.g. the item list of the folder browser).
+struct MallocBlockTraits {
+    using Raw = void*;
+    static Raw None() { return nullptr; }
+    void Close(Raw p) const { allocator->Free(p); }
+    IMalloc* allocator = nullptr;
+};
+using MallocBlock = Owned<MallocBlockTraits>;
+
+// The next two release through functions looked up at run time: Windows 95 may lack
+// them, and a static import would keep the program from starting there.
+struct SidTraits {
+    using Raw = PSID;
+    using FreeFn = PVOID(WINAPI*)(PSID);
+    static Raw None() { return nullptr; }
+    void Close(Raw sid) const { freeSid(sid); }
+    FreeFn freeSid = nullptr;
+};
+using SidHandle = Owned<SidTraits>;
+
+// An HCRYPTPROV (a ULONG_PTR; 0 when there is none).
+struct CryptProviderTraits {
+    using Raw = ULONG_PTR;
+    using ReleaseFn = BOOL(WINAPI*)(ULONG_PTR, DWORD);
+    static Raw None() { return 0; }
+    void Close(Raw provider) const { release(provider, 0); }
+    ReleaseFn release = nullptr;
+};
+using CryptProvider = Owned<CryptProviderTraits>;

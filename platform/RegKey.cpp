@@ -32,26 +32,6 @@ const DWORD kValueNameChars = 16384;  // value names are at most 16383 character
 
 }  // namespace
 
-RegKey::KeyHandle& RegKey::KeyHandle::operator=(KeyHandle&& o) noexcept {
-    if (this != &o) Reset(o.Release());
-    return *this;
-}
-
-HKEY RegKey::KeyHandle::Release() {
-    HKEY h = m_h;
-    m_h = nullptr;
-    return h;
-}
-
-void RegKey::KeyHandle::Reset(HKEY h) {
-    if (m_h) {
-        DWORD err = GetLastError();
-        RegCloseKey(m_h);
-        SetLastError(err);
-    }
-    m_h = h;
-}
-
 RegKey::RegKey(const std::string& path, Flavour flavour) : m_flavour(flavour) {
     RegPath parsed(path);
     m_root = parsed.Hive() == RegPath::NoHive ? nullptr : RootOfHive(parsed.Hive());
@@ -286,7 +266,7 @@ bool RegKey::DeleteOpen(bool recursive) {
             LONG code = RegOpenKeyExA(m_key.Get(), nullptr, 0, KEY_SET_VALUE, &raw);
             Record(u"RegOpenKeyExA()", static_cast<uint32_t>(code));
             if (!Check()) return false;
-            KeyHandle setter(raw);
+            RegKeyHandle setter(raw);
             if (!Call(u"RegDeleteValueA()", RegDeleteValueA(setter.Get(), name.c_str()))) return false;
         }
         return true;

@@ -13,6 +13,7 @@
 // Each read, write, enumeration or deletion opens (or creates) the key itself with the
 // rights it needs; SetValue works on the key as it is already open. Windows only.
 #include "NoCrtLib/OpResult.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -72,24 +73,6 @@ public:
     HKEY Handle() const { return m_key.Get(); }
 
 private:
-    // Move-only owner of one key handle; closing keeps the last error for the caller.
-    class KeyHandle {
-    public:
-        explicit KeyHandle(HKEY h = nullptr) : m_h(h) {}
-        KeyHandle(KeyHandle&& o) noexcept : m_h(o.Release()) {}
-        KeyHandle& operator=(KeyHandle&& o) noexcept;
-        KeyHandle(const KeyHandle&) = delete;
-        KeyHandle& operator=(const KeyHandle&) = delete;
-        ~KeyHandle() { Reset(); }
-        HKEY Get() const { return m_h; }
-        explicit operator bool() const { return m_h != nullptr; }
-        HKEY Release();
-        void Reset(HKEY h = nullptr);
-
-    private:
-        HKEY m_h;
-    };
-
     bool Skipped() const;
     bool Check();
     bool Call(const char16_t* operationName, LONG code);
@@ -104,7 +87,7 @@ private:
     HKEY m_root;
     std::string m_subKey;
     Flavour m_flavour;
-    KeyHandle m_key;
+    RegKeyHandle m_key;
     DWORD m_disposition = 0;
 };
 

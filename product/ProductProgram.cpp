@@ -4,6 +4,8 @@
 // to it (a program started by the shell has no console to read).
 // Built once per program with QX_PROGRAM defined as its file name, and the platform
 // variants with QX_VARIANT_NT or QX_VARIANT_9X.
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #ifndef QX_PROGRAM
@@ -34,20 +36,6 @@ private:
     DWORD m_length = 0;
 };
 
-class File {
-public:
-    explicit File(HANDLE h) : m_h(h) {}
-    ~File() {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
-
 void Write(HANDLE h, const Line& line) {
     DWORD written = 0;
     if (h != INVALID_HANDLE_VALUE && h != nullptr) WriteFile(h, line.Text(), line.Length(), &written, nullptr);
@@ -66,9 +54,9 @@ int main() {
     DWORD n = GetEnvironmentVariableA("QX_PRODUCT_LOG", logPath, sizeof logPath);
     if (n > 0 && n < sizeof logPath) {
         // GENERIC_WRITE and a seek rather than FILE_APPEND_DATA, which Windows 98 lacks.
-        File log(CreateFileA(logPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+        FileHandle log(CreateFileA(logPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (log.Get() != INVALID_HANDLE_VALUE && SetFilePointer(log.Get(), 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+        if (log && SetFilePointer(log.Get(), 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
             Write(log.Get(), line);
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "ui/HyperlinkStatic.h"
 
+#include "platform/Handles.h"
 #include "ui/LinkTextLayout.h"
 #include "ui/WindowFont.h"
 
@@ -9,21 +10,6 @@
 #include <shellapi.h>
 
 namespace {
-
-// A GDI object created for one paint.
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object) : m_object(object) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() {
-        if (m_object) DeleteObject(m_object);
-    }
-    HGDIOBJ get() const { return m_object; }
-
-private:
-    HGDIOBJ m_object;
-};
 
 // An object selected into a DC, put back before the DC's owner lets it go.
 class Selection {
@@ -237,7 +223,7 @@ void HyperlinkStatic::paint(HWND window) {
     LOGFONTA logFont = windowLogFont(window);
     logFont.lfUnderline = enabled ? 1 : 0;
     GdiObject font(CreateFontIndirectA(&logFont));
-    Selection fontSelection(dc, font.get());
+    Selection fontSelection(dc, font.Get());
 
     std::string text = windowText(window);
     unsigned long style = static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE));
@@ -267,9 +253,9 @@ void HyperlinkStatic::paint(HWND window) {
     if (m_focused && enabled) {
         static const WORD kDots[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
         GdiObject dots(CreateBitmap(8, 8, 1, 1, kDots));
-        GdiObject brush(CreatePatternBrush(static_cast<HBITMAP>(dots.get())));
+        GdiObject brush(CreatePatternBrush(static_cast<HBITMAP>(dots.Get())));
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         RECT frame = {m_hitRect.left, client.top, m_hitRect.right, client.bottom};
-        FrameRect(dc, &frame, static_cast<HBRUSH>(brush.get()));
+        FrameRect(dc, &frame, static_cast<HBRUSH>(brush.Get()));
     }
 }

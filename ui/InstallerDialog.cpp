@@ -1,6 +1,7 @@
 #include "ui/InstallerDialog.h"
 
 #include "NoCrtLib/SystemError.h"
+#include "platform/Handles.h"
 #include "platform/ResourceBytes.h"
 #include "resources/resource.h"
 #include "ui/AnchorLayout.h"
@@ -30,60 +31,9 @@ using namespace InstallerDialogRules;
 
 const char* const kBrowseTitle = "Please Select Quarnelix Install Directory";
 
-// A font this dialog made; deleted with it.
-class OwnedFont {
-public:
-    OwnedFont() = default;
-    OwnedFont(const OwnedFont&) = delete;
-    OwnedFont& operator=(const OwnedFont&) = delete;
-    ~OwnedFont() { Reset(); }
-    HFONT Get() const { return m_font; }
-    void Reset(HFONT font = nullptr) {
-        if (m_font) DeleteObject(m_font);
-        m_font = font;
-    }
-
-private:
-    HFONT m_font = nullptr;
-};
-
-// The shell's allocator, released when the folder browser is done with it.
-class ShellAllocator {
-public:
-    ShellAllocator() {
-        if (FAILED(SHGetMalloc(&m_malloc))) m_malloc = nullptr;
-    }
-    ShellAllocator(const ShellAllocator&) = delete;
-    ShellAllocator& operator=(const ShellAllocator&) = delete;
-    ~ShellAllocator() {
-        if (m_malloc) m_malloc->Release();
-    }
-    explicit operator bool() const { return m_malloc != nullptr; }
-    void Free(void* block) const { m_malloc->Free(block); }
-
-private:
-    IMalloc* m_malloc = nullptr;
-};
-
-// An item list the browser returned, freed with the shell allocator.
-class ItemList {
-public:
-    ItemList(const ShellAllocator& allocator, LPITEMIDLIST items) : m_allocator(allocator), m_items(items) {}
-    ItemList(const ItemList&) = delete;
-    ItemList& operator=(const ItemList&) = delete;
-    ~ItemList() {
-        if (m_items) m_allocator.Free(m_items);
-    }
-    LPITEMIDLIST Get() const { return m_items; }
-
-private:
-    const ShellAllocator& m_allocator;
-    LPITEMIDLIST m_items;
-};
-
 // The one installer dialog of the run.
 struct DialogState {
-    OwnedFont boldFont;
+    FontHandle boldFont;  // a font this dialog made; deleted with it
     HWND packageWindow = nullptr;
     DialogTemplateBuffer packageTemplate;
     RefPtr<AnchorLayout> layout;
@@ -135,10 +85,10 @@ void agreementRule(HWND dialog, HFONT dialogFont, HFONT boldFont) {
 // The licence background: a shade between the window and button-face colours.
 COLORREF panelColour(HWND dialog) {
     const COLORREF mixed = panelColourMix(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE));
-    HDC dc = GetWindowDC(dialog);
+    WindowDc dc(GetWindowDC(dialog), WindowDcTraits{dialog});
     if (!dc) return mixed;
-    const COLORREF nearest = GetNearestColor(dc, mixed);
-    ReleaseDC(dialog, dc);
+    const COLORREF nearest = GetNearestColor(dc.Get(), mixed);
+    dc.Reset();
     return nearest == CLR_INVALID ? mixed : nearest;
 }
 
@@ -275,7 +225,10 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
 }
 
 void BrowseForFolder(HWND dialog) {
-    ShellAllocator allocator;
+    // The shell's allocator frees the item list the browser returns.
+    IMalloc* shellAllocator = nullptr;
+    if (FAILED(SHGetMalloc(&shellAllocator))) shellAllocator = nullptr;
+    ComPointer<IMalloc> allocator(shellAllocator);
     if (!allocator) return;
     InstallChoices& choices = Choices(dialog);
     char buffer[kInstallerFolderLimit + 1] = {};
@@ -290,10 +243,10 @@ void BrowseForFolder(HWND dialog) {
     info.ulFlags = 0;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(buffer);
-    ItemList chosen(allocator, SHBrowseForFolderA(&info));
-    if (!chosen.Get()) return;
+    MallocBlock chosen(SHBrowseForFolderA(&info), MallocBlockTraits{allocator.Get()});
+    if (!chosen) return;
     char path[MAX_PATH + 1] = {};
-    if (!SHGetPathFromIDListA(chosen.Get(), path)) return;
+    if (!SHGetPathFromIDListA(static_cast<LPCITEMIDLIST>(chosen.Get()), path)) return;
     choices.folder = path;
     SetDlgItemTextA(dialog, IdcFolderEdit, choices.folder.c_str());
 }

@@ -4,6 +4,7 @@
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/actions/InflateZlib.h"
 #include "installer/actions/ResourceReader.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -16,37 +17,28 @@ public:
     explicit OutputFile(const std::string& path)
         : m_h(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        if (m_h == INVALID_HANDLE_VALUE)
+        if (!m_h)
             throw std::runtime_error("CreateFileA() failed: " + WinErrorText(GetLastError()));
         m_existed = GetLastError() == ERROR_ALREADY_EXISTS;
     }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() { Close(); }
-
     bool Existed() const { return m_existed; }
 
     void Write(const unsigned char* data, std::size_t size) {
         while (size > 0) {
             DWORD piece = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
             DWORD written = 0;
-            if (!WriteFile(m_h, data, piece, &written, nullptr) || written == 0)
+            if (!WriteFile(m_h.Get(), data, piece, &written, nullptr) || written == 0)
                 throw std::runtime_error("WriteFile() failed: " + WinErrorText(GetLastError()));
             data += written;
             size -= written;
         }
     }
 
-    void Close() {
-        if (m_h == INVALID_HANDLE_VALUE) return;
-        DWORD err = GetLastError();  // cleanup must not change the code we report
-        CloseHandle(m_h);
-        SetLastError(err);
-        m_h = INVALID_HANDLE_VALUE;
-    }
+    // Keeps the last error: cleanup must not change the code we report.
+    void Close() { m_h.Reset(); }
 
 private:
-    HANDLE m_h;
+    FileHandle m_h;
     bool m_existed = false;
 };
 

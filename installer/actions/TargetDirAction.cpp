@@ -8,6 +8,7 @@
 #include "installer/actions/TargetFile.h"
 #include "installer/actions/UninstallParams.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 #include "ui/Prompt.h"
 
 #include <windows.h>
@@ -42,11 +43,8 @@ bool IsKnownNonFolder(const std::string& path) {
 
 bool Exists(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-        return true;
-    }
+    FindHandle find(FindFirstFileA(path.c_str(), &data));
+    if (find) return true;
     // FindFirstFileA cannot find a drive root or a path with a trailing backslash;
     // such a folder exists all the same and must not be "created" (that would fail).
     return IsFolder(path);

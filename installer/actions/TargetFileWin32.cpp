@@ -4,6 +4,7 @@
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/InstallOptions.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 #include "ui/Prompt.h"
 
 #include <windows.h>
@@ -33,8 +34,6 @@ void RollbackDeleteFile(const std::string& path) noexcept {
 
 bool TargetExists(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    FindHandle find(FindFirstFileA(path.c_str(), &data));
+    return static_cast<bool>(find);
 }

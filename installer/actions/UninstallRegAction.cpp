@@ -15,13 +15,6 @@
 
 namespace {
 
-struct KeyTraits {
-    using Raw = HKEY;
-    static Raw None() { return nullptr; }
-    static void Close(Raw h) { RegCloseKey(h); }
-};
-using KeyHandle = Owned<KeyTraits>;
-
 // Every value of an open key, any type, as stored.
 LONG ReadValues(HKEY key, std::vector<UninstallRegAction::SavedValue>& values) {
     DWORD count = 0, nameChars = 0, dataBytes = 0;
@@ -48,7 +41,7 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
     : m_keyPath(UninstallKeyPath(keyName)) {
     HKEY raw = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) == ERROR_SUCCESS) {
-        KeyHandle previous(raw);
+        RegKeyHandle previous(raw);
         m_hadPrevious = ReadValues(previous.Get(), m_previous) == ERROR_SUCCESS;
     }
     // Values an older version wrote and this one does not must not survive.
@@ -114,7 +107,7 @@ long UninstallRegAction::PutBackPrevious() const {
                                KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw, nullptr);
     }
     if (code != ERROR_SUCCESS) return code;
-    KeyHandle key(raw);
+    RegKeyHandle key(raw);
     std::vector<SavedValue> now;
     if ((code = ReadValues(key.Get(), now)) != ERROR_SUCCESS) return code;
     for (const SavedValue& value : now)

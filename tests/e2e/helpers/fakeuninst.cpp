@@ -11,6 +11,8 @@
 //   --block=<path>  first creates a file at path (no spaces), where the installer's folder
 //                   belongs: a run ends at its folder step after a successful removal.
 // Without --exit or --handoff it exits with 0. Exit codes 250-254 are the helper's own failures.
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -94,13 +96,13 @@ std::string LogPath() {
 }
 
 bool Log(const char* line) {
-    HANDLE file = CreateFileA(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(CreateFileA(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     std::string text = std::string(line) + "\r\n";
     DWORD written = 0;
-    BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    file.Reset();
     return ok && written == text.size();
 }
 
@@ -108,11 +110,11 @@ HANDLE AsHandle(unsigned long value) { return reinterpret_cast<HANDLE>(static_ca
 
 int Grandchild(const Arguments& a) {
     Sleep(a.delay);
-    void* view = MapViewOfFile(AsHandle(a.resultHandle), FILE_MAP_WRITE, 0, 0, 4);
+    MappedView view(MapViewOfFile(AsHandle(a.resultHandle), FILE_MAP_WRITE, 0, 0, 4));
     if (!view) return 251;
     const DWORD value = static_cast<DWORD>(a.value);
-    std::memcpy(view, &value, 4);
-    UnmapViewOfFile(view);
+    std::memcpy(view.Get(), &value, 4);
+    view.Reset();
     Say(a, "result " + std::to_string(static_cast<long>(static_cast<LONG>(value))));
     if (!SetEvent(AsHandle(a.doneHandle))) return 252;
     Sleep(a.linger);
@@ -126,8 +128,10 @@ int HandOn(const Arguments& a, const char* line) {
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
         return 253;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    KernelHandle process(info.hProcess);
+    KernelHandle thread(info.hThread);
+    thread.Reset();
+    process.Reset();
     Say(a, "handing on");
     return 1;
 }
@@ -140,9 +144,8 @@ int main() {
     if (a.grandchild) return Grandchild(a);
     if (!Log(line)) return 250;
     if (!a.block.empty()) {
-        HANDLE file = CreateFileA(a.block.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return 254;
-        CloseHandle(file);
+        if (!FileHandle(CreateFileA(a.block.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)))
+            return 254;
     }
     if (a.handoff) return HandOn(a, line);
     Say(a, "exit " + std::to_string(static_cast<long>(static_cast<LONG>(a.value))));

@@ -2,6 +2,8 @@
 // "link=<path>", then one line each for target, arguments, working folder, description,
 // icon file and icon index.
 // Usage: lnkinfo.exe <.lnk file>...; exits with 1 when a file cannot be loaded.
+#include "platform/Handles.h"
+
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -11,23 +13,6 @@
 #include <string>
 
 namespace {
-
-// Releases a COM interface on every path out.
-template <class T> class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (m_p) m_p->Release();
-    }
-    T* operator->() const { return m_p; }
-    T** Out() { return &m_p; }
-    void** OutVoid() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    T* m_p = nullptr;
-};
 
 class ComApartment {
 public:
@@ -46,30 +31,33 @@ std::wstring Wide(const char* text) {
 
 int Show(const char* linkPath) {
     ComApartment apartment;
-    ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.OutVoid())))
-        return 2;
-    ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))) return 3;
-    if (FAILED(file->Load(Wide(linkPath).c_str(), STGM_READ))) return 1;
+    void* raw = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &raw);
+    ComPointer<IShellLinkA> link(static_cast<IShellLinkA*>(raw));
+    if (FAILED(hr)) return 2;
+    raw = nullptr;
+    hr = link.Get()->QueryInterface(IID_IPersistFile, &raw);
+    ComPointer<IPersistFile> file(static_cast<IPersistFile*>(raw));
+    if (FAILED(hr)) return 3;
+    if (FAILED(file.Get()->Load(Wide(linkPath).c_str(), STGM_READ))) return 1;
 
     std::printf("link=%s\n", linkPath);
     char text[4096];
     text[0] = '\0';
-    link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+    link.Get()->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
     std::printf("target=%s\n", text);
     text[0] = '\0';
-    link->GetArguments(text, sizeof text);
+    link.Get()->GetArguments(text, sizeof text);
     std::printf("arguments=%s\n", text);
     text[0] = '\0';
-    link->GetWorkingDirectory(text, sizeof text);
+    link.Get()->GetWorkingDirectory(text, sizeof text);
     std::printf("workdir=%s\n", text);
     text[0] = '\0';
-    link->GetDescription(text, sizeof text);
+    link.Get()->GetDescription(text, sizeof text);
     std::printf("description=%s\n", text);
     text[0] = '\0';
     int index = -1;
-    link->GetIconLocation(text, sizeof text, &index);
+    link.Get()->GetIconLocation(text, sizeof text, &index);
     std::printf("icon=%s\n", text);
     std::printf("iconindex=%d\n", index);
     return 0;

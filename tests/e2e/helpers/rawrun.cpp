@@ -1,6 +1,8 @@
 // Starts a program with an exact command line (taken from QX_RAW_CMDLINE), sharing
 // this console, and exits with its exit code. Wine's own launcher re-quotes
 // arguments, which would hide how the installer parses quotes and backslashes.
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -15,10 +17,10 @@ int main() {
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return 253;
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    KernelHandle process(pi.hProcess);
+    KernelHandle thread(pi.hThread);
+    WaitForSingleObject(process.Get(), INFINITE);
     DWORD code = 252;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    GetExitCodeProcess(process.Get(), &code);
     return static_cast<int>(code);
 }
