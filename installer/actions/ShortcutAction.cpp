@@ -75,16 +75,7 @@ ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& t
 }
 
 ShortcutAction::~ShortcutAction() {
-    if (!m_created) return;
-    if (!ShouldUndo()) {
-        m_kept.Discard();
-        return;
-    }
-    if (m_kept)
-        m_kept.Restore();
-    else
-        Rollback();
-    if (m_cancelledDeletion) DeleteAtRestart(m_path);
+    if (m_created) EndWrite(ShouldUndo(), m_path, m_kept, m_cancelledDeletion, RemoveShortcut);
 }
 
 void ShortcutAction::Commit() {
@@ -92,11 +83,11 @@ void ShortcutAction::Commit() {
     m_kept.Discard();
 }
 
-void ShortcutAction::Rollback() noexcept {
+void ShortcutAction::RemoveShortcut(const std::string& path) {
     static const RollbackRemovalTexts texts = {
         "Rollback: removing previously created shortcut ", "Shortcut deletion failed: ",
         ShortcutRemovalSentence, "Shortcut Removal Failed",
         // Kept as given: "remove" where the other actions say "removing" or "deletion".
         "Scheduling remove shortcut on reboot", "Scheduling remove shortcut failed"};
-    RollbackRemove(m_path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
+    RollbackRemove(path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
 }

@@ -27,7 +27,8 @@ public:
     bool Created() const { return m_created; }
 
 private:
-    void Rollback() noexcept;
+    // Rollback of a link this action made. Never throws.
+    static void RemoveShortcut(const std::string& path);
 
     std::string m_path;
     bool m_created = false;

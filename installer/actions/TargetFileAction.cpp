@@ -22,15 +22,7 @@ TargetFileAction::TargetFileAction(unsigned resourceId, const std::string& path)
 }
 
 TargetFileAction::~TargetFileAction() {
-    if (!ShouldUndo()) {
-        m_kept.Discard();
-        return;
-    }
-    if (m_kept)
-        m_kept.Restore();
-    else
-        RollbackDeleteFile(m_path);
-    if (m_cancelledDeletion) DeleteAtRestart(m_path);
+    EndWrite(ShouldUndo(), m_path, m_kept, m_cancelledDeletion, RollbackDeleteFile);
 }
 
 void TargetFileAction::Commit() {

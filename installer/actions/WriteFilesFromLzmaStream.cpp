@@ -18,16 +18,7 @@ WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream() {
     const bool undo = ShouldUndo();
     while (!m_written.empty()) {
         Written& file = m_written.back();
-        if (!undo) {
-            file.kept.Discard();
-        } else {
-            if (file.kept)
-                file.kept.Restore();
-            else
-                RollbackDeleteFile(file.path);
-            // Put back what this run took from the restart's work.
-            if (file.cancelledDeletion) DeleteAtRestart(file.path);
-        }
+        EndWrite(undo, file.path, file.kept, file.cancelledDeletion, RollbackDeleteFile);
         m_written.pop_back();
     }
 }
