@@ -4,6 +4,7 @@
 // a look at the restart-time deletion list.
 #include "installer/Product.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 #include "support/PromptSupport.h"
 
 #include <windows.h>
@@ -57,6 +58,7 @@ inline SavedPendingRenames TakePendingRenames() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return saved;
+    RegKeyHandle owner(key);
     DWORD size = 0;
     if (RegQueryValueExA(key, PendingRenamesValue, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
         saved.data.resize(size);
@@ -65,18 +67,17 @@ inline SavedPendingRenames TakePendingRenames() {
         saved.data.resize(size);
         RegDeleteValueA(key, PendingRenamesValue);
     }
-    RegCloseKey(key);
     return saved;
 }
 
 inline void PutBackPendingRenames(const SavedPendingRenames& saved) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegKeyHandle owner(key);
     if (saved.present)
         RegSetValueExA(key, PendingRenamesValue, 0, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
     else
         RegDeleteValueA(key, PendingRenamesValue);
-    RegCloseKey(key);
 }
 
 // The NT list of deletions at restart: pairs of (source, destination); a deletion has an
@@ -85,6 +86,7 @@ inline void PutBackPendingRenames(const SavedPendingRenames& saved) {
 inline std::vector<std::string> PendingRenames() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    RegKeyHandle owner(key);
     DWORD type = 0, size = 0;
     std::vector<char> data;
     if (RegQueryValueExA(key, PendingRenamesValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -94,7 +96,7 @@ inline std::vector<std::string> PendingRenames() {
             size = 0;
         data.resize(size);
     }
-    RegCloseKey(key);
+    owner.Reset();
     std::vector<std::string> entries;
     std::string entry;
     for (char c : data) {
@@ -136,22 +138,21 @@ inline bool IsFile(const std::string& path) {
 }
 
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    FileHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(h.Get(), INVALID_HANDLE_VALUE) << path;
     DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
+    WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    h.Reset();
     ASSERT_EQ(written, bytes.size());
 }
 
 inline std::string ReadFileBytes(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    FileHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h) return "<missing>";
     std::string bytes;
     char buffer[65536];
     DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(h);
+    while (ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
     return bytes;
 }
 

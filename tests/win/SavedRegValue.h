@@ -1,6 +1,8 @@
 #pragma once
 // Test support: remembers one registry value (or its absence) and puts it back when the
 // test ends, so tests can edit machine-wide values of their throwaway prefix.
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -12,6 +14,7 @@ public:
         : m_root(root), m_subKey(std::move(subKey)), m_name(std::move(name)) {
         HKEY key;
         if (RegOpenKeyExA(m_root, m_subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+        RegKeyHandle owner(key);
         DWORD size = 0;
         if (RegQueryValueExA(key, m_name.c_str(), nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
             m_data.resize(size);
@@ -19,7 +22,6 @@ public:
                                          size ? m_data.data() : nullptr, &size) == ERROR_SUCCESS;
             m_data.resize(size);
         }
-        RegCloseKey(key);
     }
     SavedRegValue(const SavedRegValue&) = delete;
     SavedRegValue& operator=(const SavedRegValue&) = delete;
@@ -36,8 +38,8 @@ public:
     void Delete() {
         HKEY key;
         if (RegOpenKeyExA(m_root, m_subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        RegKeyHandle owner(key);
         RegDeleteValueA(key, m_name.c_str());
-        RegCloseKey(key);
     }
 
 private:
@@ -46,8 +48,8 @@ private:
         if (RegCreateKeyExA(m_root, m_subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
             ERROR_SUCCESS)
             return;
+        RegKeyHandle owner(key);
         RegSetValueExA(key, m_name.c_str(), 0, type, data, size);
-        RegCloseKey(key);
     }
 
     HKEY m_root;

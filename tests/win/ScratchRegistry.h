@@ -2,6 +2,8 @@
 // Test support for the registry actions: plain-API reads of what an action left behind,
 // keys removed without following symbolic links, and "dead" links through which
 // creating or opening anything fails (Wine grants every registry permission otherwise).
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -19,6 +21,7 @@ inline void DeleteTree(HKEY root, const std::string& sub) {
     if (RegOpenKeyExA(root, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_ENUMERATE_SUB_KEYS | DELETE, &key) !=
         ERROR_SUCCESS)
         return;
+    RegKeyHandle owner(key);
     for (;;) {
         char name[262];
         DWORD length = 261;
@@ -26,7 +29,6 @@ inline void DeleteTree(HKEY root, const std::string& sub) {
         DeleteTree(key, name);
     }
     ntDeleteKey(key);
-    RegCloseKey(key);
 }
 
 // root\sub becomes a symbolic link to a key whose parent does not exist.
@@ -36,17 +38,17 @@ inline bool MakeDeadLink(HKEY root, const std::string& sub) {
     if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
                         nullptr, &link, nullptr) != ERROR_SUCCESS)
         return false;
+    RegKeyHandle owner(link);
     const bool ok = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
                                    reinterpret_cast<const BYTE*>(target.c_str()),
                                    static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(link);
     return ok;
 }
 
 inline bool KeyExists(HKEY root, const std::string& sub) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
+    RegKeyHandle owner(key);
     return true;
 }
 
@@ -54,6 +56,7 @@ inline bool KeyExists(HKEY root, const std::string& sub) {
 inline std::string Value(HKEY root, const std::string& sub, const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "<missing>";
+    RegKeyHandle owner(key);
     DWORD type = 0, size = 0;
     std::string result = "<missing>";
     if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -64,7 +67,6 @@ inline std::string Value(HKEY root, const std::string& sub, const std::string& n
             result = std::string(kind) + ":" + std::string(data.data());
         }
     }
-    RegCloseKey(key);
     return result;
 }
 
@@ -72,6 +74,7 @@ inline std::vector<std::string> Names(HKEY root, const std::string& sub, bool su
     std::vector<std::string> names;
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    RegKeyHandle owner(key);
     for (DWORD i = 0;; ++i) {
         char name[262];
         DWORD length = 261;
@@ -80,7 +83,6 @@ inline std::vector<std::string> Names(HKEY root, const std::string& sub, bool su
         if (code != ERROR_SUCCESS) break;
         names.push_back(name);
     }
-    RegCloseKey(key);
     return names;
 }
 
@@ -88,9 +90,9 @@ inline void SetString(HKEY root, const std::string& sub, const std::string& name
     HKEY key = nullptr;
     if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
+    RegKeyHandle owner(key);
     RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
 }
 
 // A name no other test run uses.
