@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/WWLibExceptions.h"
+#include "platform/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,7 @@ void DeleteTreeRaw(HKEY parent, const std::string& name) {
     if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK,
                       KEY_ENUMERATE_SUB_KEYS | DELETE, &key) != ERROR_SUCCESS)
         return;
+    RegKeyHandle owner(key);
     for (;;) {
         char sub[262];
         DWORD length = 261;
@@ -54,7 +56,6 @@ void DeleteTreeRaw(HKEY parent, const std::string& name) {
         DeleteTreeRaw(key, sub);
     }
     ntDeleteKey(key);
-    RegCloseKey(key);
 }
 
 class RegKeyTest : public testing::Test {
@@ -71,7 +72,7 @@ protected:
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, m_sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
+        RegKeyHandle(key).Reset();
         SetEnvironmentVariableA("QXTESTVAR", "expanded");
     }
 
@@ -91,10 +92,10 @@ protected:
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Sub(below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);
+        RegKeyHandle owner(key);
         EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                  static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     void PutText(const std::string& below, const char* name, DWORD type, const std::string& text) {
         Put(below, name, type, text + std::string(1, '\0'));
@@ -104,16 +105,16 @@ protected:
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Sub(below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);
+        RegKeyHandle owner(key);
         EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     // Stores exactly count bytes of data, even for string types (RegSetValueExA would add a
     // forgotten terminating zero if one followed the data).
     void PutCounted(const char* name, DWORD type, const char* data, DWORD count) {
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, m_sub.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+        RegKeyHandle owner(key);
         EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data), count), ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     void MakeKey(const std::string& below) { Put(below, "", REG_SZ, Bytes("\0", 1)); }
 
@@ -122,12 +123,13 @@ protected:
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, Sub(below).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
             return false;
+        RegKeyHandle owner(key);
         DWORD size = 0;
         LONG code = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
         std::vector<char> data(size + 1);
         if (code == ERROR_SUCCESS)
             code = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        RegCloseKey(key);
+        owner.Reset();
         bytes.assign(data.data(), size);
         return code == ERROR_SUCCESS;
     }
@@ -141,7 +143,7 @@ protected:
         if (RegOpenKeyExA(HKEY_CURRENT_USER, Sub(below).c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) !=
             ERROR_SUCCESS)
             return false;
-        RegCloseKey(key);
+        RegKeyHandle(key).Reset();
         return true;
     }
 
@@ -152,12 +154,13 @@ protected:
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
         HKEY scratch = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, m_sub.c_str(), 0, KEY_READ, &scratch), ERROR_SUCCESS);
+        RegKeyHandle scratchOwner(scratch);
         std::vector<char> info(2048);
         ULONG length = 0;
         ASSERT_EQ(ntQueryKey(scratch, 3 /* KeyNameInformation */, info.data(), static_cast<ULONG>(info.size()),
                              &length),
                   0);
-        RegCloseKey(scratch);
+        scratchOwner.Reset();
         ULONG nameBytes;
         std::memcpy(&nameBytes, info.data(), sizeof nameBytes);
         std::wstring target(reinterpret_cast<const wchar_t*>(info.data() + sizeof(ULONG)), nameBytes / 2);
@@ -166,11 +169,11 @@ protected:
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Sub(below).c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
                                   KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr),
                   ERROR_SUCCESS);
+        RegKeyHandle linkOwner(link);
         EXPECT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
                                  reinterpret_cast<const BYTE*>(target.c_str()),
                                  static_cast<DWORD>(target.size() * sizeof(wchar_t))),
                   ERROR_SUCCESS);
-        RegCloseKey(link);
     }
 
     std::string m_sub;   // below HKEY_CURRENT_USER
@@ -230,7 +233,7 @@ TEST_F(RegKeyTest, TextualPathsAddressKeysByEveryHiveSpelling) {
     EXPECT_EQ(RegKey("HKEY_LOCAL_MACHINE\\" + m_sub).ReadString("m", false), "machine");
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_sub.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    RegCloseKey(key);
+    RegKeyHandle(key).Reset();
     EXPECT_TRUE(RegKey("HKLM\\" + m_sub).Delete(true));
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_sub.c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }
@@ -386,12 +389,12 @@ struct Resizer {
         Resizer& r = *static_cast<Resizer*>(self);
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, r.sub.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return 1;
+        RegKeyHandle owner(key);
         for (bool grow = true; !r.stop; grow = !grow) {
             const std::string& bytes = grow ? r.longBytes : r.shortBytes;
             RegSetValueExA(key, "race", 0, r.type, reinterpret_cast<const BYTE*>(bytes.data()),
                            static_cast<DWORD>(bytes.size()));
         }
-        RegCloseKey(key);
         return 0;
     }
 };
@@ -413,8 +416,8 @@ TEST_F(RegKeyTest, ValueGrowingBetweenTheQueriesFailsTheSecondQueryOrReadsWhole)
     for (const auto& c : cases) {
         Put("", "race", c.type, c.shortBytes);
         Resizer resizer{m_sub, c.type, c.shortBytes, c.longBytes, {false}};
-        HANDLE thread = CreateThread(nullptr, 0, &Resizer::Run, &resizer, 0, nullptr);
-        ASSERT_NE(thread, nullptr);
+        KernelHandle thread(CreateThread(nullptr, 0, &Resizer::Run, &resizer, 0, nullptr));
+        ASSERT_NE(thread.Get(), nullptr);
         int secondQueryFailures = 0, reads = 0;
         for (int i = 0; i < 20000 && secondQueryFailures < 3; ++i) {
             RegKey key(HKEY_CURRENT_USER, m_sub, RegKey::Flavour::Status);
@@ -431,8 +434,7 @@ TEST_F(RegKeyTest, ValueGrowingBetweenTheQueriesFailsTheSecondQueryOrReadsWhole)
             }
         }
         resizer.stop = true;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+        WaitForSingleObject(thread.Get(), INFINITE);
         EXPECT_EQ(secondQueryFailures, 3) << c.secondQuery;
         EXPECT_GT(reads, 0);
     }
@@ -576,6 +578,7 @@ TEST_F(RegKeyTest, WriteFailuresNameTheCall) {
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Sub("gone").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &gone, nullptr),
               ERROR_SUCCESS);
+    RegKeyHandle goneOwner(gone);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, Sub("gone").c_str()), ERROR_SUCCESS);
     const struct {
         HKEY root;
@@ -600,7 +603,7 @@ TEST_F(RegKeyTest, WriteFailuresNameTheCall) {
             EXPECT_EQ(Narrow(status.Message()), c.failure);
         }
     }
-    RegCloseKey(gone);
+    goneOwner.Reset();
     EXPECT_FALSE(Exists("missing"));
 }
 
@@ -696,7 +699,7 @@ struct Flicker {
             HKEY key = nullptr;
             if (RegCreateKeyExA(HKEY_CURRENT_USER, f.sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                 nullptr) == ERROR_SUCCESS)
-                RegCloseKey(key);
+                RegKeyHandle created(key);
             RegDeleteKeyA(HKEY_CURRENT_USER, f.sub.c_str());
         }
         return 0;
@@ -722,8 +725,8 @@ TEST_F(RegKeyTest, EnumerationFailuresNameTheCall) {
     };
     for (const auto& c : cases) {
         Flicker flicker{Sub("flicker"), {false}};
-        HANDLE thread = CreateThread(nullptr, 0, &Flicker::Run, &flicker, 0, nullptr);
-        ASSERT_NE(thread, nullptr);
+        KernelHandle thread(CreateThread(nullptr, 0, &Flicker::Run, &flicker, 0, nullptr));
+        ASSERT_NE(thread.Get(), nullptr);
         int enumFailures = 0;
         for (int i = 0; i < 20000 && enumFailures < 3; ++i) {
             RegKey key(Path("flicker"), RegKey::Flavour::Status);
@@ -733,8 +736,7 @@ TEST_F(RegKeyTest, EnumerationFailuresNameTheCall) {
             else EXPECT_EQ(text, Failure("RegOpenKeyExA()", 2, kNotFound));
         }
         flicker.stop = true;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+        WaitForSingleObject(thread.Get(), INFINITE);
         EXPECT_EQ(enumFailures, 3) << c.enumCall;
     }
 }
