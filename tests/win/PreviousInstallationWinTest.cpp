@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/InstallError.h"
 #include "installer/Product.h"
+#include "platform/Handles.h"
 #include "platform/ShellFolders.h"
 
 #include "ScratchRegistry.h"
@@ -44,13 +45,11 @@ std::string ReadFile(const std::string& path) {
 // handle left open in between shows as a changed list. (Wine's GetProcessHandleCount
 // always says 0.)
 std::vector<ULONG_PTR> NextHandleValues() {
-    std::vector<HANDLE> probes;
-    for (int i = 0; i < 8; ++i) probes.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::vector<KernelHandle> probes;
+    for (int i = 0; i < 8; ++i) probes.emplace_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::vector<ULONG_PTR> values;
-    for (HANDLE h : probes) {
-        values.push_back(reinterpret_cast<ULONG_PTR>(h));
-        CloseHandle(h);
-    }
+    for (const KernelHandle& h : probes) values.push_back(reinterpret_cast<ULONG_PTR>(h.Get()));
+    probes.clear();
     return values;
 }
 
@@ -116,9 +115,9 @@ protected:
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr),
                   ERROR_SUCCESS);
+        RegKeyHandle owner(key);
         RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(key);
     }
 
     std::string m_fake, m_dir, m_log;
@@ -176,9 +175,8 @@ TEST_F(PreviousInstallationWin, ReleasesEveryHandleOnEveryPath) {
     EXPECT_THROW(RunUninstallerAndWait("\"" + m_dir + "\\missing.exe\" x"), InstallError);
     EXPECT_EQ(NextHandleValues(), before);
     // The probe itself notices a handle left open.
-    HANDLE kept = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    KernelHandle kept(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     EXPECT_NE(NextHandleValues(), before);
-    CloseHandle(kept);
 }
 
 TEST_F(PreviousInstallationWin, ProcessThatCannotStartIsAnInstallErrorWithTheSystemText) {
@@ -208,10 +206,11 @@ TEST_F(PreviousInstallationWin, ReadersGiveTheRegisteredValuesOrTheirFallbacks) 
     // A value of the wrong type cannot be read: the fallback, never an error.
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegKeyHandle owner(key);
     const DWORD number = 407;
     RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     RegSetValueExA(key, "InstallDir", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    owner.Reset();
     EXPECT_EQ(PreviousVersion(), "");
     EXPECT_EQ(PreviousInstallDir(), defaultDir);
 

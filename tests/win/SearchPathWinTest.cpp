@@ -1,6 +1,7 @@
 #include "installer/SearchPath.h"
 
 #include "platform/RegKey.h"
+#include "platform/Handles.h"
 #include "platform/VersionTriple.h"
 #include "platform/WindowsVersionInfo.h"
 
@@ -32,36 +33,36 @@ protected:
     static void Save(HKEY root, const char* key, Saved& saved) {
         HKEY h;
         if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return;
+        RegKeyHandle owner(h);
         DWORD size = 0;
         if (RegQueryValueExA(h, "PATH", nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
             saved.data.resize(size);
             RegQueryValueExA(h, "PATH", nullptr, &saved.type, reinterpret_cast<BYTE*>(&saved.data[0]), &size);
             saved.had = true;
         }
-        RegCloseKey(h);
     }
     static void Restore(HKEY root, const char* key, const Saved& saved) {
         HKEY h;
         if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS) return;
+        RegKeyHandle owner(h);
         if (saved.had)
             RegSetValueExA(h, "PATH", 0, saved.type, reinterpret_cast<const BYTE*>(saved.data.data()),
                            static_cast<DWORD>(saved.data.size()));
         else
             RegDeleteValueA(h, "PATH");
-        RegCloseKey(h);
     }
     static void Set(HKEY root, const char* key, DWORD type, const std::string& text) {
         HKEY h;
         ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr), ERROR_SUCCESS);
+        RegKeyHandle owner(h);
         RegSetValueExA(h, "PATH", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1));
-        RegCloseKey(h);
     }
     static void Remove(HKEY root, const char* key) {
         HKEY h;
         if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS) return;
+        RegKeyHandle owner(h);
         RegDeleteValueA(h, "PATH");
-        RegCloseKey(h);
     }
     // The stored text and type, or type 0 when the value is missing.
     static std::pair<std::string, DWORD> Get(HKEY root, const char* key) {

@@ -1,5 +1,6 @@
 #include "platform/ShellFolders.h"
 
+#include "platform/Handles.h"
 #include "SavedRegValue.h"
 #include "platform/WindowsVersionInfo.h"
 
@@ -102,8 +103,9 @@ TEST_F(ShellFoldersTest, UserShellFoldersComeSecondAndAreExpanded) {
     DWORD number = 1;  // a value of another type is passed over like a missing one
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegKeyHandle owner(key);
     RegSetValueExA(key, "Programs", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    owner.Reset();
 
     WindowsVersionInfo versions;
     std::string expanded = Expanded("%USERPROFILE%\\QxDesk");

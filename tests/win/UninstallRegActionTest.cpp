@@ -4,6 +4,7 @@
 #include "NoCrtLib/WinErrorMessage.h"
 #include "ScratchRegistry.h"
 #include "installer/InstallOptions.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -82,12 +83,13 @@ std::vector<std::string> RawValues(const std::string& key) {
     char name[256], data[1024];
     DWORD nameLength, size, type;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return values;
+    RegKeyHandle owner(h);
     for (DWORD i = 0; nameLength = sizeof name, size = sizeof data,
                       RegEnumValueA(h, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
                           ERROR_SUCCESS;
          ++i)
         values.push_back(std::string(name, nameLength) + "|" + std::to_string(type) + "|" + std::string(data, size));
-    RegCloseKey(h);
+    owner.Reset();
     std::sort(values.begin(), values.end());
     return values;
 }
@@ -105,8 +107,9 @@ TEST_F(UninstallRegActionTest, RollbackPutsBackAnEarlierRegistration) {
                    {"Blob", REG_BINARY, "\0\1\xFF", 3},  {"List", REG_MULTI_SZ, "a\0b\0", 5}};
     HKEY h;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr), 0);
+    RegKeyHandle owner(h);
     for (const auto& v : earlier) RegSetValueExA(h, v.name, 0, v.type, static_cast<const BYTE*>(v.data), v.size);
-    RegCloseKey(h);
+    owner.Reset();
     const std::vector<std::string> before = RawValues(m_key);
     ASSERT_EQ(before.size(), 6u);
     std::unique_ptr<UninstallRegAction> action;

@@ -4,6 +4,7 @@
 
 #include "NoCrtLib/WinErrorMessage.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "ui/Prompt.h"
 
@@ -74,6 +75,7 @@ bool KeyExists(const std::string& key) {
 std::pair<std::string, DWORD> GetValue(HKEY root, const std::string& sub, const std::string& name) {
     HKEY h;
     if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return {"", 0};
+    RegKeyHandle owner(h);
     DWORD type = 0, size = 0;
     std::string data;
     if (RegQueryValueExA(h, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -83,7 +85,6 @@ std::pair<std::string, DWORD> GetValue(HKEY root, const std::string& sub, const 
     } else {
         type = 0;
     }
-    RegCloseKey(h);
     return {data, type};
 }
 
@@ -248,14 +249,14 @@ TEST_F(UninstallerTest, FileInUseIsScheduledAndSoIsTheFolderItKeeps) {
     WriteFile(Path("q.exe"), "main");
     WriteFile(Path("busy.dll"), "in use");
     m_scheduled = {Path("busy.dll"), m_dir};
-    HANDLE busy = CreateFileA(Path("busy.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+    FileHandle busy(CreateFileA(Path("busy.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(busy.Get(), INVALID_HANDLE_VALUE);
     const PlanExecutor::Outcome outcome = Execute({
         Item("delDir", m_dir),
         Item("delMainFile", Path("q.exe")),
         Item("delFile", Path("busy.dll")),
     });
-    CloseHandle(busy);
+    busy.Reset();
     EXPECT_EQ(outcome.failed, 0u);
     EXPECT_EQ(outcome.scheduled, 2u);
     EXPECT_EQ(outcome.notes,
@@ -283,11 +284,12 @@ TEST_F(UninstallerTest, KeyThatCannotBeRemovedIsAFailure) {
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (broken + "\\link").c_str(), 0, nullptr,
                               REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, &link, nullptr),
               ERROR_SUCCESS);
+    RegKeyHandle linkOwner(link);
     const std::wstring target = L"\\Registry\\Machine\\Software\\QxUninstNoSuchTarget";
     ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.c_str()),
                              static_cast<DWORD>(target.size() * sizeof(wchar_t))),
               ERROR_SUCCESS);
-    RegCloseKey(link);
+    linkOwner.Reset();
     const PlanExecutor::Outcome outcome = Execute({Item("delRegKey", std::string(ScratchKeyFull) + "\\Broken")});
     EXPECT_EQ(outcome.failed, 1u);
     ASSERT_EQ(outcome.notes.size(), 1u);
@@ -298,14 +300,14 @@ TEST_F(UninstallerTest, KeyThatCannotBeRemovedIsAFailure) {
     // The link itself goes with its own API (RegDeleteKey would follow it).
     HKEY parent;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, broken.c_str(), 0, KEY_ALL_ACCESS, &parent) == ERROR_SUCCESS) {
+        RegKeyHandle parentOwner(parent);
         HKEY l;
         if (RegOpenKeyExA(parent, "link", REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &l) == ERROR_SUCCESS) {
+            RegKeyHandle linkOwner(l);
             using DeleteKeyFn = LONG(WINAPI*)(HANDLE);
             auto ntDeleteKey = reinterpret_cast<DeleteKeyFn>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey"));
             if (ntDeleteKey) ntDeleteKey(l);
-            RegCloseKey(l);
         }
-        RegCloseKey(parent);
     }
 }
 
@@ -397,10 +399,11 @@ TEST_F(UninstallerTest, LeavesAPathValueOfAnotherTypeAlone) {
     HKEY h;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, machineSub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr),
               ERROR_SUCCESS);
+    RegKeyHandle owner(h);
     const std::string bytes = m_dir;
     RegSetValueExA(h, "PATH", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
                    static_cast<DWORD>(bytes.size()));
-    RegCloseKey(h);
+    owner.Reset();
     const PlanExecutor::Outcome outcome = Execute({Item("shareResWith", "Dorvask")});
     EXPECT_EQ(outcome.failed, 0u);
     EXPECT_EQ(GetValue(HKEY_CURRENT_USER, machineSub, "PATH"), std::make_pair(bytes, DWORD(REG_BINARY)));

@@ -1,6 +1,7 @@
 #include "platform/WindowsVersionInfo.h"
 
 #include "SavedRegValue.h"
+#include "platform/Handles.h"
 #include "platform/VersionTexts.h"
 
 #include <gtest/gtest.h>
@@ -85,8 +86,9 @@ TEST_F(WindowsVersionInfoTest, BrowserValueOfAnotherTypeCountsAsAbsent) {
     DWORD number = 6;
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegKeyHandle owner(key);
     RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    owner.Reset();
     m_iver.SetString("102");
     WindowsVersionInfo info;
     EXPECT_EQ(info.InternetExplorerVersion(), VersionTriple(4, 40, 520));
