@@ -1,5 +1,7 @@
 #include "platform/AdminCheck.h"
 
+#include "platform/Handles.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -40,11 +42,13 @@ TEST(AdminCheck, ReleasesWhatItAcquired) {
     // The handle table reuses the lowest free slot, so a token handle left open by the
     // check would make the next new handle differ from the one before it.
     IsAdministrator();
-    HANDLE before = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    CloseHandle(before);
+    KernelHandle probe(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE before = probe.Get();
+    probe.Reset();
     for (int i = 0; i < 20; ++i) ASSERT_TRUE(IsAdministrator());
-    HANDLE after = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    CloseHandle(after);
+    probe.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE after = probe.Get();
+    probe.Reset();
     EXPECT_EQ(after, before);
 }
 

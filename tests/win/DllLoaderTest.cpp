@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/ReportAssertion.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "platform/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -194,12 +195,12 @@ TEST(DllLoader, SecondLoadWithoutFreeReportsTheAssertionAndEndsTheThread) {
     for (LPTHREAD_START_ROUTINE body : {LoadTwiceFromSystemDirectory, LoadTwiceByName}) {
         g_assertion.clear();
         AssertionDisplay previous = SetAssertionDisplay(RecordAssertion);
-        HANDLE thread = CreateThread(nullptr, 0, body, nullptr, 0, nullptr);
-        ASSERT_NE(thread, nullptr);
-        ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+        KernelHandle thread(CreateThread(nullptr, 0, body, nullptr, 0, nullptr));
+        ASSERT_NE(thread.Get(), nullptr);
+        ASSERT_EQ(WaitForSingleObject(thread.Get(), 10000), WAIT_OBJECT_0);
         DWORD exitCode = 0;
-        GetExitCodeThread(thread, &exitCode);
-        CloseHandle(thread);
+        GetExitCodeThread(thread.Get(), &exitCode);
+        thread.Reset();
         SetAssertionDisplay(previous);
         EXPECT_EQ(exitCode, 0x8805u);
         EXPECT_NE(g_assertion.find("\r\n!m_hDll\r\n"), std::string::npos) << g_assertion;

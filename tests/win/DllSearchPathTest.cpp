@@ -1,5 +1,7 @@
 #include "platform/DllSearchPath.h"
 
+#include "platform/Handles.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -38,18 +40,16 @@ private:
 // checks both sides in one go.
 TEST(DllSearchPathIsolated, ALibraryPlantedInTheCurrentFolderIsNotLoadedByName) {
     PlantedLibrary planted;
-    HMODULE before = LoadLibraryA("qxplanted.dll");
-    ASSERT_NE(before, nullptr) << "the planted copy must be loadable by name before the restriction";
-    FreeLibrary(before);
+    ModuleHandle before(LoadLibraryA("qxplanted.dll"));
+    ASSERT_NE(before.Get(), nullptr) << "the planted copy must be loadable by name before the restriction";
+    before.Reset();
 
     EXPECT_GT(RestrictDllSearchPath(), 0);
-    HMODULE after = LoadLibraryA("qxplanted.dll");
-    EXPECT_EQ(after, nullptr);
-    if (after) FreeLibrary(after);
+    ModuleHandle after(LoadLibraryA("qxplanted.dll"));
+    EXPECT_EQ(after.Get(), nullptr);
     // System libraries are still found by name.
-    HMODULE system = LoadLibraryA("version.dll");
-    EXPECT_NE(system, nullptr);
-    if (system) FreeLibrary(system);
+    ModuleHandle system(LoadLibraryA("version.dll"));
+    EXPECT_NE(system.Get(), nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/HyperlinkStatic.h"
 
 #include "WindowTestSupport.h"
+#include "platform/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -296,12 +297,12 @@ TEST_F(HyperlinkStaticWindow, ClickOpensTheTarget) {
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string batch = folder + "\\mark.bat";
     std::string mark = folder + "\\opened.txt";
-    HANDLE file = CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FileHandle file(CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE);
     std::string script = "@echo opened> \"" + mark + "\"\r\n";
     DWORD written = 0;
-    WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
+    file.Reset();
 
     auto link = makeRef<HyperlinkStatic>(batch, true);
     attach(link);

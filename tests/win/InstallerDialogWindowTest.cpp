@@ -5,6 +5,8 @@
 // ends the dialog. Needs a display (the "...Window" suites run under Xvfb).
 #include "ui/InstallerDialog.h"
 
+#include "platform/Handles.h"
+
 #include "ui/InstallerDialogRules.h"
 
 #include "support/WindowProbes.h"
@@ -254,12 +256,12 @@ TEST_F(InstallerDialogWindow, ShowsTheChoicesAndTheDocumentWithTheAgreementStill
         for (auto [icon, size] : {std::pair<HICON, LONG>{large, 32}, std::pair<HICON, LONG>{small, 16}}) {
             ICONINFO info = {};
             EXPECT_TRUE(GetIconInfo(icon, &info));
+            GdiObject color(info.hbmColor);
+            GdiObject mask(info.hbmMask);
             BITMAP bitmap = {};
             GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
             EXPECT_EQ(bitmap.bmWidth, size);
             EXPECT_EQ(bitmap.bmHeight, size);
-            DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
         }
         Click(dialog, IDCANCEL);
         return true;

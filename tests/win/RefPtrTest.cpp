@@ -1,5 +1,6 @@
 #include "ui/RefPtr.h"
 
+#include "platform/Handles.h"
 #include "ui/RefCounted.h"
 
 #include <gtest/gtest.h>
@@ -93,12 +94,11 @@ DWORD WINAPI copyManyTimes(void* parameter) {
 TEST(RefPtr, CountsStayExactAcrossThreads) {
     int destroyed = 0;
     RefPtr<Tracked> shared = makeRef<Tracked>(destroyed);
-    std::vector<HANDLE> threads;
-    for (int i = 0; i < 4; ++i) threads.push_back(CreateThread(nullptr, 0, copyManyTimes, &shared, 0, nullptr));
-    for (HANDLE t : threads) {
-        ASSERT_NE(t, nullptr);
-        WaitForSingleObject(t, INFINITE);
-        CloseHandle(t);
+    std::vector<KernelHandle> threads;
+    for (int i = 0; i < 4; ++i) threads.emplace_back(CreateThread(nullptr, 0, copyManyTimes, &shared, 0, nullptr));
+    for (const KernelHandle& t : threads) {
+        ASSERT_NE(t.Get(), nullptr);
+        WaitForSingleObject(t.Get(), INFINITE);
     }
     EXPECT_EQ(shared->referenceCount(), 1);
     EXPECT_EQ(destroyed, 0);

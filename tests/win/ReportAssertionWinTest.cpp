@@ -1,5 +1,7 @@
 #include "NoCrtLib/ReportAssertion.h"
 
+#include "platform/Handles.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -34,12 +36,12 @@ TEST(ReportAssertionWin, ShowsTheReportAndEndsOnlyTheCallingThread) {
     g_shown.clear();
     g_shownCount = 0;
     AssertionDisplay previous = SetAssertionDisplay(CaptureDisplay);
-    HANDLE thread = CreateThread(nullptr, 0, FailingThread, nullptr, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    KernelHandle thread(CreateThread(nullptr, 0, FailingThread, nullptr, 0, nullptr));
+    ASSERT_NE(thread.Get(), nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread.Get(), 10000), WAIT_OBJECT_0);
     DWORD exitCode = 0;
-    GetExitCodeThread(thread, &exitCode);
-    CloseHandle(thread);
+    GetExitCodeThread(thread.Get(), &exitCode);
+    thread.Reset();
     SetAssertionDisplay(previous);
 
     EXPECT_EQ(exitCode, 0x8805u);

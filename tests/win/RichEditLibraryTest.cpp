@@ -1,5 +1,7 @@
 #include "ui/RichEditLibrary.h"
 
+#include "platform/Handles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -43,11 +45,10 @@ TEST(RichEditLibraryProbe, ReportsTheLoadedModule) {
     std::string out = spec.substr(spec.find('|') + 1);
     HMODULE module = mode == "bare" ? LoadLibraryA("RICHED20.DLL") : RichEditLibrary::ensureLoaded();
     std::string path = module ? modulePath(module) : "(not loaded)";
-    HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FileHandle file(CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE);
     DWORD written = 0;
-    WriteFile(file, path.data(), static_cast<DWORD>(path.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), path.data(), static_cast<DWORD>(path.size()), &written, nullptr);
 }
 
 // A download folder holding the installer and a planted "RICHED20.DLL" (here: copies of
@@ -83,29 +84,30 @@ protected:
         std::string commandLine = "\"" + program() + "\" --gtest_filter=RichEditLibraryProbe.*";
         // The copy's own test report is not wanted in ours.
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                 0, nullptr);
+        FileHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                   OPEN_EXISTING, 0, nullptr));
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = nul;
-        startup.hStdOutput = nul;
-        startup.hStdError = nul;
+        startup.hStdInput = nul.Get();
+        startup.hStdOutput = nul.Get();
+        startup.hStdError = nul.Get();
         PROCESS_INFORMATION process = {};
         BOOL started = CreateProcessA(program().c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       m_folder.c_str(), &startup, &process);
         SetEnvironmentVariableA("QX_RICHED_PROBE", nullptr);
-        if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+        nul.Reset();
         if (!started) return "(CreateProcessA failed: " + std::to_string(GetLastError()) + ")";
-        WaitForSingleObject(process.hProcess, 60000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        HANDLE file = CreateFileA(report().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return "(no report)";
+        KernelHandle child(process.hProcess);
+        KernelHandle childThread(process.hThread);
+        WaitForSingleObject(child.Get(), 60000);
+        child.Reset();
+        childThread.Reset();
+        FileHandle file(CreateFileA(report().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file) return "(no report)";
         char buffer[MAX_PATH + 1] = {};
         DWORD read = 0;
-        ReadFile(file, buffer, MAX_PATH, &read, nullptr);
-        CloseHandle(file);
+        ReadFile(file.Get(), buffer, MAX_PATH, &read, nullptr);
         return std::string(buffer, read);
     }
 

@@ -7,6 +7,7 @@
 #include "installer/InstallOptions.h"
 #include "platform/ComInstance.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -284,11 +285,11 @@ TEST_F(ShortcutActionTest, AnUndeletableLinkIsReportedAndScheduledForRestart) {
         Run([&] { action = Make(link); });
         ASSERT_TRUE(IsFile(link));
         // Open elsewhere without FILE_SHARE_DELETE: the deletion is refused.
-        HANDLE held = CreateFileA(link.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        FileHandle held(CreateFileA(link.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(held.Get(), INVALID_HANDLE_VALUE);
         Outcome undone = Run([&] { action.reset(); });
-        CloseHandle(held);
+        held.Reset();
         const std::string reason = WinErrorText(ERROR_SHARING_VIOLATION);
         EXPECT_EQ(undone.lines, (Lines{"Rollback: removing previously created shortcut " + link,
                                        "Shortcut deletion failed: " + reason, "Scheduling remove shortcut on reboot"}));
@@ -330,10 +331,9 @@ void OnNewThread(F code) {
             return 0;
         }
     };
-    HANDLE thread = CreateThread(nullptr, 0, &Call::Run, &code, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    KernelHandle thread(CreateThread(nullptr, 0, &Call::Run, &code, 0, nullptr));
+    ASSERT_NE(thread.Get(), nullptr);
+    WaitForSingleObject(thread.Get(), INFINITE);
 }
 
 // A thread already in the multithreaded apartment keeps its COM: the refused

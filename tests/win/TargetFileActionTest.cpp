@@ -8,6 +8,7 @@
 #include "installer/actions/TargetDirAction.h"
 #include "installer/actions/TargetFile.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -128,9 +129,9 @@ TEST_F(TargetFileActionTest, AKeptFileInUseAtCommitIsDeletedAtRestart) {
     std::unique_ptr<TargetFileAction> action;
     Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
     ASSERT_EQ(ReadFileBytes(kept), "earlier");
-    HANDLE held = CreateFileA(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FileHandle held(CreateFileA(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     action->Commit();
-    CloseHandle(held);
+    held.Reset();
     EXPECT_TRUE(ActionTest::IsScheduledForRestart(kept));
     EXPECT_EQ(ReadFileBytes(Path("uninst.exe.qx1.kept")), "someone else's");
     EXPECT_EQ(ReadFileBytes(target), Plain());
@@ -216,11 +217,11 @@ TEST_F(TargetFileActionTest, RollbackDeleteFileSchedulesAFileThatIsHeldOpen) {
         SetMode(interactive, false);
         boxes.clear();
         // Open elsewhere without FILE_SHARE_DELETE: the deletion is refused.
-        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        FileHandle held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(held.Get(), INVALID_HANDLE_VALUE);
         Outcome undone = Run([&] { RollbackDeleteFile(path); });
-        CloseHandle(held);
+        held.Reset();
         const std::string reason = WinErrorText(ERROR_SHARING_VIOLATION);
         EXPECT_EQ(undone.lines, (Lines{Removing(path), "File deletion failed: " + reason,
                                        "Scheduling file deletion on reboot"}));

@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/InstallError.h"
 #include "installer/Product.h"
+#include "platform/Handles.h"
 
 #include "ScratchRegistry.h"
 
@@ -74,23 +75,21 @@ ULONG_PTR HandleArgument(const std::string& line, const std::string& name) {
 class Watchdog {
 public:
     explicit Watchdog(DWORD limit) : m_limit(limit) {
-        m_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = CreateThread(nullptr, 0, &Watchdog::Watch, this, 0, nullptr);
+        m_stop.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        m_thread.Reset(CreateThread(nullptr, 0, &Watchdog::Watch, this, 0, nullptr));
     }
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
     ~Watchdog() {
-        SetEvent(m_stop);
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        CloseHandle(m_stop);
+        SetEvent(m_stop.Get());
+        WaitForSingleObject(m_thread.Get(), INFINITE);
     }
     bool Started() const { return m_stop && m_thread; }
 
 private:
     static DWORD WINAPI Watch(void* self) {
         auto* dog = static_cast<Watchdog*>(self);
-        if (WaitForSingleObject(dog->m_stop, dog->m_limit) == WAIT_TIMEOUT) {
+        if (WaitForSingleObject(dog->m_stop.Get(), dog->m_limit) == WAIT_TIMEOUT) {
             std::printf("RunUninstallerAndWait did not return within %lu ms: the handshake hangs\n",
                         static_cast<unsigned long>(dog->m_limit));
             std::fflush(stdout);
@@ -100,8 +99,8 @@ private:
     }
 
     DWORD m_limit;
-    HANDLE m_stop = nullptr;
-    HANDLE m_thread = nullptr;
+    KernelHandle m_stop;
+    KernelHandle m_thread;
 };
 
 struct Mode {
@@ -209,7 +208,6 @@ TEST_F(UninstallerHandshakeCycles, HundredRemovalsNeverHangAndLeaveNoHandleOpen)
     std::printf("%d handshakes in %lu ms\n", Cycles, static_cast<unsigned long>(elapsed));
 
     // The probe notices one handle left open.
-    HANDLE kept = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    KernelHandle kept(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     EXPECT_EQ(OpenHandles().size(), before.size() + 1);
-    CloseHandle(kept);
 }
