@@ -50,7 +50,7 @@ if [ ! -f "$winbench/LzmaDec.o" ]; then
     "$cc" -O2 -w -c -I"$lzma_sdk" "$lzma_sdk/LzmaDec.c" -o "$winbench/LzmaDec.o"
 fi
 build_win trivial
-build_win peakws -lpsapi
+build_win peakws -I"$src" -lpsapi
 build_win bareextract -I"$lzma_sdk" "$winbench/LzmaDec.o"
 
 # The products: regenerated every run, but a file is replaced only when its bytes changed,

@@ -1,6 +1,8 @@
 // peakws <program> [arguments...]: runs the program with this process's standard handles,
 // waits for it, and prints one line: its exit code, its run time and its peak working set.
 // Wine forgets a process's counters once it has gone, so they are read while it runs.
+#include "platform/Handles.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -40,7 +42,8 @@ int main() {
         std::fprintf(stderr, "peakws: CreateProcess failed: %lu\n", GetLastError());
         return 3;
     }
-    CloseHandle(pi.hThread);
+    KernelHandle process(pi.hProcess);
+    KernelHandle(pi.hThread).Reset();
     SIZE_T peak = 0;
     for (;;) {
         DWORD wait = WaitForSingleObject(pi.hProcess, 5);
@@ -53,7 +56,7 @@ int main() {
     QueryPerformanceCounter(&end);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
+    process.Reset();
     std::printf("peakws: exit %lu, %.6f s, peak working set %lu bytes\n", code,
                 double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart), static_cast<unsigned long>(peak));
     std::fflush(stdout);
