@@ -215,5 +215,5 @@ void CheckBeforeChanges(const RunFlags& flags) {
 
     ResourceReader header(IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
     const BytePiece headerBytes = header.Next();
-    CheckFreeSpace(folder, SpaceNeeded(LzmaUnpackedSize(headerBytes.bytes, headerBytes.count), facts.uninstallerUnpacked));
+    CheckFreeSpace(folder, SpaceNeeded(LzmaAloneDecoder::UnpackedSizeOf(headerBytes.bytes, headerBytes.count), facts.uninstallerUnpacked));
 }

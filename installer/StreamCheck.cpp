@@ -60,10 +60,3 @@ void VerifyStream(const char* name, ByteSource& source, std::uint32_t size, std:
         throw InstallError(damaged + std::to_string(digest.size) + " bytes instead of " + std::to_string(size));
     if (digest.crc != crc) throw InstallError(damaged + "CRC-32 " + Hex(digest.crc) + " instead of " + Hex(crc));
 }
-
-std::uint64_t LzmaUnpackedSize(const unsigned char* data, std::size_t size) {
-    if (size < 13) throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
-    std::uint64_t unpacked = 0;
-    for (int i = 12; i >= 5; --i) unpacked = unpacked << 8 | data[i];
-    return unpacked;
-}

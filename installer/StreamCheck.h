@@ -29,7 +29,3 @@ StreamDigest DigestStream(ByteSource& source);
 // Throws InstallError "The installer's <name> is damaged: ..." when the digest of the
 // source differs from the recorded size or CRC-32.
 void VerifyStream(const char* name, ByteSource& source, std::uint32_t size, std::uint32_t crc);
-
-// The unpacked size stated in the 13-byte header of an LZMA "alone" stream; throws
-// InstallError when the header is shorter.
-std::uint64_t LzmaUnpackedSize(const unsigned char* data, std::size_t size);

@@ -49,6 +49,13 @@ void LzmaAloneDecoder::Refill() {
     m_inputEnded = piece.count == 0;
 }
 
+uint64_t LzmaAloneDecoder::UnpackedSizeOf(const uint8_t* header, size_t size) {
+    if (size < HeaderSize) throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
+    uint64_t unpacked = 0;
+    for (int i = 7; i >= 0; --i) unpacked = (unpacked << 8) | header[5 + i];
+    return unpacked;
+}
+
 void LzmaAloneDecoder::ReadHeader() {
     // A source may cut its pieces anywhere, even inside the header.
     uint8_t stream[HeaderSize];
@@ -66,8 +73,7 @@ void LzmaAloneDecoder::ReadHeader() {
     if (LzmaProps_Decode(&props, stream, LZMA_PROPS_SIZE) != SZ_OK)
         throw InstallError("LzmaDecodeProperties() failed: incorrect stream properties");
 
-    m_unpackedSize = 0;
-    for (int i = 7; i >= 0; --i) m_unpackedSize = (m_unpackedSize << 8) | stream[5 + i];
+    m_unpackedSize = UnpackedSizeOf(stream, HeaderSize);
     if (m_unpackedSize == UINT64_MAX)
         throw InstallError("WriteFilesFromLzmaStream: end-of-stream marker not supported");
     m_remaining = m_unpackedSize;

@@ -27,6 +27,10 @@ public:
     LzmaAloneDecoder(const LzmaAloneDecoder&) = delete;
     LzmaAloneDecoder& operator=(const LzmaAloneDecoder&) = delete;
 
+    // The unpacked size stated in the header of a stream (at least HeaderSize bytes; a shorter
+    // one is "WriteFilesFromLzmaStream: insufficient stream length").
+    static uint64_t UnpackedSizeOf(const uint8_t* header, size_t size);
+
     uint64_t UnpackedSize() const { return m_unpackedSize; }
     // Bytes of the declared size not yet produced.
     uint64_t Remaining() const { return m_remaining; }

@@ -1,6 +1,7 @@
 #include "installer/StreamCheck.h"
 
 #include "NoCrtLib/InstallError.h"
+#include "installer/actions/LzmaAloneDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
     EXPECT_EQ(ParseStreamFacts(record.data(), record.size()).longestName, 0x18171615u);
     EXPECT_THROW(ParseStreamFacts(record.data(), record.size() - 1), InstallError);
     const unsigned char header[13] = {0x5D, 0, 0, 0, 2, 0x10, 0x20, 0, 0, 1, 0, 0, 0};
-    EXPECT_EQ(LzmaUnpackedSize(header, 13), 0x100002010ull);
+    EXPECT_EQ(LzmaAloneDecoder::UnpackedSizeOf(header, 13), 0x100002010ull);
 }
 
 }  // namespace
