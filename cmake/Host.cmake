@@ -14,3 +14,9 @@ find_package(GTest REQUIRED)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(QX_WIN_BUILD "" CACHE PATH "The cross build tree whose executables the Wine tests run")
 set(QX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist CACHE PATH "Where the finished executables are")
+# The 64-bit twin of the cross build: tests only, never released.
+set(QX_TWIN_BUILD "" CACHE PATH "The x86_64 cross build tree (the twin)")
+set(QX_TWIN_DIST_DIR ${CMAKE_SOURCE_DIR}/dist-x64 CACHE PATH "Where the twin's executables are")
+# Whether this host executes 32-bit x86 code (scripts/host.sh finds out): if not, every Wine
+# test runs the twin under 64-bit Wine.
+option(QX_HOST_I386 "The host runs 32-bit x86 programs" ON)

@@ -41,9 +41,15 @@ function(qx_delay_load target)
         if(NOT EXISTS ${QX_DELAY_IMPORT_DIR}/lib${dll}.a)
             find_library(qx_import_${dll} NAMES lib${dll}.a REQUIRED NO_CACHE)
             execute_process(COMMAND ${CMAKE_NM} ${qx_import_${dll}} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
-            # Every import of the library: "<address> I __imp__<Name>@<bytes>".
-            string(REGEX MATCHALL " I __imp__[^\n]+" imports "${symbols}")
-            list(TRANSFORM imports REPLACE " I __imp__" "")
+            # Every import of the library: "<address> I __imp__<Name>@<bytes>" on i686, where
+            # C names carry a leading underscore; "<address> I __imp_<Name>" on x86_64.
+            if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+                set(imp " I __imp_")
+            else()
+                set(imp " I __imp__")
+            endif()
+            string(REGEX MATCHALL "${imp}[^\n]+" imports "${symbols}")
+            list(TRANSFORM imports REPLACE "${imp}" "")
             list(REMOVE_DUPLICATES imports)
             list(SORT imports)
             list(JOIN imports "\n" exports)

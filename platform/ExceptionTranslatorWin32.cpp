@@ -8,11 +8,24 @@
 #include <new>
 
 extern "C" {
-// Entered instead of the faulting instruction with the code in EAX and the faulting
-// address + 1 in ECX: pushes that as a return address and jumps to the thrower, which
-// makes the fault look like a call the unwinder can step out of. EAX and ECX are free
-// to use: values that live into a landing pad are never kept in call-clobbered registers.
+// Entered instead of the faulting instruction with the faulting address + 1 in a scratch
+// register: pushes that as a return address and jumps to the thrower, which makes the fault
+// look like a call the unwinder can step out of. The scratch registers are free to use:
+// values that live into a landing pad are never kept in call-clobbered registers.
 void qx_FaultThunk();
+#if defined(__x86_64__)
+// x64: the code is the thrower's first argument (RCX), the return address comes in RAX.
+__attribute__((noreturn, used, force_align_arg_pointer))
+void qx_ThrowStructuredException(uint32_t code);
+}
+
+asm(".text\n"
+    ".globl qx_FaultThunk\n"
+    "qx_FaultThunk:\n"
+    "    pushq %rax\n"
+    "    jmp qx_ThrowStructuredException\n");
+#else
+// i386: the code in EAX (regparm), the return address in ECX.
 __attribute__((regparm(1), noreturn, used, force_align_arg_pointer))
 void qx_ThrowStructuredException(uint32_t code);
 }
@@ -22,6 +35,7 @@ asm(".text\n"
     "_qx_FaultThunk:\n"
     "    pushl %ecx\n"
     "    jmp _qx_ThrowStructuredException\n");
+#endif
 
 void qx_ThrowStructuredException(uint32_t code) { TranslateStructuredException(code, nullptr); }
 
@@ -43,6 +57,12 @@ void FindOwnImage() {
     g_imageEnd = g_imageBegin + nt->OptionalHeader.SizeOfImage;
 }
 
+#if defined(__x86_64__)
+uintptr_t ProgramCounter(const CONTEXT& context) { return context.Rip; }
+#else
+uintptr_t ProgramCounter(const CONTEXT& context) { return context.Eip; }
+#endif
+
 bool ShouldTranslate(const EXCEPTION_RECORD& record, const CONTEXT& context) {
     const uint32_t code = record.ExceptionCode;
     // Customer codes are other runtimes' own exceptions (C++ throws of MSVC or GCC
@@ -56,8 +76,8 @@ bool ShouldTranslate(const EXCEPTION_RECORD& record, const CONTEXT& context) {
     // Only our own code can be unwound from any instruction. Faults in system
     // libraries are theirs: many probe memory under their own handlers, and
     // exceptions raised by RaiseException start there too.
-    const uintptr_t eip = context.Eip;
-    return eip >= g_imageBegin && eip < g_imageEnd;
+    const uintptr_t pc = ProgramCounter(context);
+    return pc >= g_imageBegin && pc < g_imageEnd;
 }
 
 bool IsFloatingPointCode(uint32_t code) {
@@ -66,9 +86,21 @@ bool IsFloatingPointCode(uint32_t code) {
 }
 
 void Redirect(CONTEXT& context, uint32_t code) {
-    if (IsFloatingPointCode(code)) {
-        // A pending x87/SSE exception would fire again at the handler's first
-        // floating-point instruction.
+    // A pending x87/SSE exception would fire again at the handler's first floating-point
+    // instruction.
+    const bool clearFloat = IsFloatingPointCode(code);
+#if defined(__x86_64__)
+    if (clearFloat && (context.ContextFlags & CONTEXT_FLOATING_POINT) == CONTEXT_FLOATING_POINT) {
+        context.FltSave.StatusWord &= ~0x80FFu;
+        context.FltSave.MxCsr &= ~0x3Fu;
+        context.MxCsr &= ~0x3Fu;
+    }
+    // The unwinder looks up the return address minus one: the faulting instruction.
+    context.Rax = context.Rip + 1;
+    context.Rcx = code;
+    context.Rip = reinterpret_cast<DWORD64>(&qx_FaultThunk);
+#else
+    if (clearFloat) {
         if ((context.ContextFlags & CONTEXT_FLOATING_POINT) == CONTEXT_FLOATING_POINT)
             context.FloatSave.StatusWord &= ~0x80FFu;
         if ((context.ContextFlags & CONTEXT_EXTENDED_REGISTERS) == CONTEXT_EXTENDED_REGISTERS) {
@@ -83,6 +115,7 @@ void Redirect(CONTEXT& context, uint32_t code) {
     context.Ecx = context.Eip + 1;
     context.Eax = code;
     context.Eip = reinterpret_cast<DWORD>(&qx_FaultThunk);
+#endif
 }
 
 LONG CALLBACK VectoredTranslator(EXCEPTION_POINTERS* pointers) {

@@ -69,7 +69,7 @@ for kind in "${kinds[@]}"; do
 
     # The way a release engineer builds an installer for other files (tools/README.md).
     echo "== building the $kind-bound installer"
-    QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller \
+    QX_SKIP_HOST=1 QX_SKIP_TWIN=1 QX_WIN_TARGETS=QuarnelixInstaller \
         QX_WIN_CMAKE_ARGS="-DQX_PRODUCT_DIR=$corpus -DQX_DIST_DIR=$root/installer-$kind" \
         "$src/scripts/build.sh" "$root/build-$kind" >>"$log" 2>&1 || {
         echo "building the $kind-bound installer failed; see $log" >&2

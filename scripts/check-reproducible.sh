@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 # The same tracked files, working-tree state included, in a differently named folder.
 mkdir -p "$work/elsewhere/src"
 (cd "$src" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$work/elsewhere/src")
-QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=$work/dist" \
+QX_SKIP_HOST=1 QX_SKIP_TWIN=1 QX_WIN_TARGETS=QuarnelixInstaller QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=$work/dist" \
     "$work/elsewhere/src/scripts/build.sh" "$work/build" >"$work/build.log" 2>&1 || { tail -30 "$work/build.log"; exit 1; }
 if cmp "$exe" "$work/dist/QuarnelixInstaller.exe"; then
     echo "reproducible: $(sha256sum < "$exe" | cut -c1-64)"
@@ -27,7 +27,7 @@ echo throwaway > "$id/password"
 openssl req -x509 -newkey rsa:2048 -keyout "$id/key.pem" -passout "file:$id/password" -out "$id/cert.pem" \
     -days 2 -subj "/CN=Reproducibility check" -addext extendedKeyUsage=codeSigning 2>>"$work/build.log"
 signing=(env -u QX_SIGN_PKCS12 -u QX_SIGN_TIMESTAMP_URL QX_SIGN_CERT="$id/cert.pem" QX_SIGN_KEY="$id/key.pem"
-         QX_SIGN_PASSWORD_FILE="$id/password" QX_SIGN_TIME=1700000000 QX_SKIP_HOST=1 QX_WIN_TARGETS=QuarnelixInstaller)
+         QX_SIGN_PASSWORD_FILE="$id/password" QX_SIGN_TIME=1700000000 QX_SKIP_HOST=1 QX_SKIP_TWIN=1 QX_WIN_TARGETS=QuarnelixInstaller)
 reuse=$src/scripts/reuse-objects.sh
 # The second build's tree, given the identity, signs and relinks; a third tree in another
 # folder, from the original sources, takes that tree's objects and must give the same bytes.

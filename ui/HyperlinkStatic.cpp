@@ -75,7 +75,7 @@ void HyperlinkStatic::attached(HWND window) {
     // The tooltip class lives in the common controls; make sure it is registered.
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongA(window, GWL_HINSTANCE));
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     m_tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                 instance, nullptr);

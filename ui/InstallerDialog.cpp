@@ -96,8 +96,8 @@ void SetIcons(HWND dialog) {
     HINSTANCE module = GetModuleHandleA(nullptr);
     HANDLE large = LoadImageA(module, MAKEINTRESOURCEA(IDI_MAIN_ICON), IMAGE_ICON, 0, 0, LR_SHARED);
     HANDLE small = LoadImageA(module, MAKEINTRESOURCEA(IDI_SMALL_ICON), IMAGE_ICON, 0, 0, LR_SHARED);
-    SetClassLongA(dialog, GCL_HICON, static_cast<LONG>(reinterpret_cast<LONG_PTR>(large)));
-    SetClassLongA(dialog, GCL_HICONSM, static_cast<LONG>(reinterpret_cast<LONG_PTR>(small)));
+    SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(large));
+    SetClassLongPtrA(dialog, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(small));
 }
 
 // Taller by 40 dialog units where the work area has room; never below the template.

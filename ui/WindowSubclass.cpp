@@ -54,7 +54,7 @@ bool attachSubclass(HWND window, const RefPtr<WindowSubclass>& handler) {
         if (GetPropA(window, slot->property)) continue;
         if (!SetPropA(window, slot->property, handler.get())) return false;
         auto previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(slot->procedure)));
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(slot->procedure)));
         if (!previous) {
             DWORD error = GetLastError();
             RemovePropA(window, slot->property);

@@ -15,16 +15,25 @@ DIST = os.environ.get("QX_DIST", os.path.join(SOURCE, "dist"))
 WIN_BUILD = os.environ.get("QX_WIN_BUILD", os.path.join(SOURCE, "build", "win"))
 INSTALLER = os.path.join(DIST, "QuarnelixInstaller.exe")
 HELPERS = os.path.join(WIN_BUILD, "e2e-helpers")
+# win32: the release under 32-bit Wine; win64: its 64-bit twin (dist-x64) under 64-bit Wine,
+# for hosts that cannot run 32-bit code. tests/wine/env.sh picks the loader the same way.
+ARCH = os.environ.get("QX_WINE_ARCH", "win32")
+TWIN = ARCH == "win64"
+WINE = "/usr/lib/wine/wine64" if TWIN else "wine"
+# (machine, optional header magic) of the programs under test: i386 PE32 or x86-64 PE32+.
+PE_SHAPE = (0x8664, 0x20B) if TWIN else (0x14C, 0x10B)
 
 SESSION_MANAGER = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager"
 PENDING = "PendingFileRenameOperations"
 
 WINE_ENV = {
     "WINEDEBUG": "-all",
-    "WINEARCH": "win32",
+    "WINEARCH": ARCH,
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
     "LC_ALL": "C.UTF-8",
 }
+if TWIN:
+    WINE_ENV["WINELOADER"] = WINE
 
 
 def crlf(*lines):
@@ -158,7 +167,7 @@ class Prefix:
         if display:
             env["DISPLAY"] = display
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            proc = subprocess.run(["wine", program, *args], stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+            proc = subprocess.run([WINE, program, *args], stdout=out, stderr=err, stdin=subprocess.DEVNULL,
                                   env=env, timeout=timeout, cwd=cwd and self.wine_path(cwd))
             out.seek(0)
             err.seek(0)
@@ -184,7 +193,7 @@ class Prefix:
             env["DISPLAY"] = display
         out = tempfile.TemporaryFile()
         err = tempfile.TemporaryFile()
-        proc = subprocess.Popen(["wine", program, *args], stdout=out, stderr=err,
+        proc = subprocess.Popen([WINE, program, *args], stdout=out, stderr=err,
                                 stdin=subprocess.DEVNULL, env=env)
         proc.outfiles = (out, err)
         return proc
@@ -196,7 +205,7 @@ class Prefix:
         return os.path.join(self.prefix, "drive_" + windows_path[0].lower(), rel)
 
     def reg(self, *args):
-        proc = subprocess.run(["wine", "reg", *args], env=self.env, stdout=subprocess.PIPE,
+        proc = subprocess.run([WINE, "reg", *args], env=self.env, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
         return proc.returncode, proc.stdout.decode("latin-1")
 
@@ -245,7 +254,7 @@ class Prefix:
 
     def temp_folder(self):
         """The folder GetTempPath gives programs in this prefix (TMP, as Wine sets it up)."""
-        proc = subprocess.run(["wine", "cmd", "/c", "echo", "%TMP%"], env=self.env, stdout=subprocess.PIPE,
+        proc = subprocess.run([WINE, "cmd", "/c", "echo", "%TMP%"], env=self.env, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
         folder = proc.stdout.decode("latin-1").strip()
         assert folder[1:3] == ":\\" and "%" not in folder, folder

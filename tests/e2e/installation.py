@@ -6,7 +6,7 @@ import shlex
 import struct
 import zlib
 
-from harness import INSTALLER, SESSION_MANAGER, SOURCE, WIN_BUILD, PrefixTest, diff_files
+from harness import INSTALLER, PE_SHAPE, SESSION_MANAGER, SOURCE, WIN_BUILD, PrefixTest, diff_files
 from test_package_resource import Pe
 
 MANIFEST = os.path.join(SOURCE, "product", "package.manifest")
@@ -274,7 +274,7 @@ class InstallationTest(PrefixTest):
             self.assertNotIn(other, data, path)
         self.assertIn(VARIANT[layout.platform], self.wine.read_file(layout.dir + "\\qxagent.exe"))
         uninstaller = self.wine.read_file(layout.uninstaller)
-        self.assertEqual(pe_shape(uninstaller), (0x14C, 0x10B))   # i386, PE32
+        self.assertEqual(pe_shape(uninstaller), PE_SHAPE)
         self.assertEqual(uninstaller, embedded_uninstaller())
 
         saved = [link for link in layout.links() if link not in failed_links]

@@ -36,7 +36,9 @@ class Pe:
         opt = pe + 24
         first = opt + struct.unpack_from("<H", data, pe + 20)[0]
         self.sections = [struct.unpack_from("<IIII", data, first + 40 * i + 8) for i in range(count)]
-        rsrc_rva = struct.unpack_from("<I", data, opt + 96 + 8 * 2)[0]  # data directory 2
+        # Data directory 2; PE32+ (the 64-bit twin) has four wider fields before the directories.
+        directories = opt + (112 if struct.unpack_from("<H", data, opt)[0] == 0x20B else 96)
+        rsrc_rva = struct.unpack_from("<I", data, directories + 8 * 2)[0]
         self.rsrc = self.offset(rsrc_rva) if rsrc_rva else None
 
     def offset(self, rva):

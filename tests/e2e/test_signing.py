@@ -6,7 +6,7 @@ import shutil
 import subprocess
 import tempfile
 
-from harness import DIST, SOURCE, WIN_BUILD, PrefixTest
+from harness import DIST, SOURCE, TWIN, WIN_BUILD, PrefixTest
 from installation import COMPLETED, UNINSTALL_KEY
 
 
@@ -25,7 +25,8 @@ class SignedBuildTest(PrefixTest):
         launcher = os.path.join(SOURCE, "scripts", "reuse-objects.sh")
         env = {k: v for k, v in os.environ.items() if not k.startswith("QX_SIGN_")}   # no identity of the caller's
         env.update(QX_SIGN_PKCS12=p12, QX_SIGN_PASSWORD_FILE=password, QX_SIGN_TIME="1700000000",
-                   QX_SKIP_HOST="1", QX_WIN_TARGETS="QuarnelixInstaller", QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=" + work,
+                   QX_SKIP_HOST="1", QX_SKIP_TWIN="1", QX_WIN_ARCH="x86_64" if TWIN else "i686",
+                   QX_WIN_TARGETS="QuarnelixInstaller", QX_WIN_CMAKE_ARGS="-DQX_DIST_DIR=" + work,
                    CMAKE_C_COMPILER_LAUNCHER=launcher, CMAKE_CXX_COMPILER_LAUNCHER=launcher,
                    QX_REUSE_FROM=os.path.realpath(WIN_BUILD), QX_REUSE_INTO=os.path.join(work, "build", "win"))
         build = subprocess.run([os.path.join(SOURCE, "scripts", "build.sh"), os.path.join(work, "build")], env=env,

@@ -249,8 +249,8 @@ TEST_F(InstallerDialogWindow, ShowsTheChoicesAndTheDocumentWithTheAgreementStill
         EXPECT_NE(GetPropA(dialog, "ARVENDO_SUBWND_0"), nullptr);
 
         // The program icons, as the dialog class's large and small icons.
-        auto large = reinterpret_cast<HICON>(GetClassLongA(dialog, GCL_HICON));
-        auto small = reinterpret_cast<HICON>(GetClassLongA(dialog, GCL_HICONSM));
+        auto large = reinterpret_cast<HICON>(GetClassLongPtrA(dialog, GCLP_HICON));
+        auto small = reinterpret_cast<HICON>(GetClassLongPtrA(dialog, GCLP_HICONSM));
         EXPECT_EQ(large, LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(140), IMAGE_ICON, 0, 0, LR_SHARED));
         EXPECT_EQ(small, LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(144), IMAGE_ICON, 0, 0, LR_SHARED));
         for (auto [icon, size] : {std::pair<HICON, LONG>{large, 32}, std::pair<HICON, LONG>{small, 16}}) {

@@ -23,7 +23,7 @@ public:
     }
     void attached(HWND window) override {
         ++attachedCalls;
-        procedureWhenAttached = reinterpret_cast<WNDPROC>(GetWindowLongA(window, GWL_WNDPROC));
+        procedureWhenAttached = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
         propertyWhenAttached = GetPropA(window, ("ARVENDO_SUBWND_" + std::to_string(m_number)).c_str());
     }
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -60,7 +60,7 @@ class SubclassChainWindow : public WindowTest {};
 TEST_F(SubclassChainWindow, TenHandlersTakeTheSlotsInOrderAndTheEleventhIsRefused) {
     std::vector<int> log;
     std::vector<RefPtr<OrderProbe>> probes;
-    WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongA(top(), GWL_WNDPROC));
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(top(), GWLP_WNDPROC));
     for (int i = 0; i < 10; ++i) {
         probes.push_back(makeRef<OrderProbe>(i, log));
         ASSERT_TRUE(attachSubclass(top(), probes.back())) << i;
@@ -90,7 +90,7 @@ TEST_F(SubclassChainWindow, AttachedRunsOnceAfterInstallation) {
     ASSERT_TRUE(attachSubclass(top(), probe));
     EXPECT_EQ(probe->attachedCalls, 1);
     EXPECT_EQ(probe->propertyWhenAttached, static_cast<HANDLE>(probe.get()));
-    EXPECT_EQ(probe->procedureWhenAttached, reinterpret_cast<WNDPROC>(GetWindowLongA(top(), GWL_WNDPROC)));
+    EXPECT_EQ(probe->procedureWhenAttached, reinterpret_cast<WNDPROC>(GetWindowLongPtrA(top(), GWLP_WNDPROC)));
     EXPECT_NE(probe->procedureWhenAttached, probe->previousProcedure());
 }
 
