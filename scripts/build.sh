@@ -13,8 +13,13 @@ root=${1:-$src/build}
 jobs=$(nproc)
 cmake -S "$src" -B "$root/win" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-${QX_WIN_ARCH:-i686}.cmake" \
       -DCMAKE_BUILD_TYPE=Release ${QX_WIN_CMAKE_ARGS:-} >/dev/null
-# QX_WIN_TARGETS limits the cross build (e.g. to the installer alone).
-cmake --build "$root/win" -j "$jobs" ${QX_WIN_TARGETS:+--target $QX_WIN_TARGETS}
+# QX_WIN_TARGETS limits the cross build (e.g. to the installer alone). Where 32-bit code cannot
+# run, the release's own test programs could not be run either: the twin's are.
+targets=${QX_WIN_TARGETS:-}
+if [ "$QX_HOST_I386" = 0 ] && [ "${QX_WIN_ARCH:-i686}" = i686 ] && [ -z "$targets" ]; then
+    targets=QuarnelixInstaller
+fi
+cmake --build "$root/win" -j "$jobs" ${targets:+--target $targets}
 twin_dist=$src/dist-x64
 if [ "${QX_SKIP_TWIN:-0}" != 1 ]; then
     # Its own output folder last, so that nothing given for the release can send it to dist/.
