@@ -213,6 +213,26 @@ class Prefix:
         code, out = self.reg("add", key, "/v", name, "/t", kind, "/d", data, "/f")
         assert code == 0, out
 
+    def set_values(self, values):
+        """Writes many values with one `reg import` (a Wine process costs a fifth of a second):
+        values is [(key, name ("" for the default), data, "REG_SZ" or "REG_EXPAND_SZ")], keys
+        by their full root names."""
+        lines = ["Windows Registry Editor Version 5.00", ""]
+        escape = lambda text: text.replace("\\", "\\\\").replace('"', '\\"')
+        for key, name, data, kind in values:
+            if kind == "REG_EXPAND_SZ":
+                raw = (data + "\0").encode("utf-16-le")
+                text = "hex(2):" + ",".join("%02x" % b for b in raw)
+            else:
+                assert kind == "REG_SZ", kind
+                text = '"%s"' % escape(data)
+            lines += ["[%s]" % key, ("@" if name == "" else '"%s"' % escape(name)) + "=" + text, ""]
+        reg = os.path.join(self.work, "values.reg")
+        with open(reg, "wb") as f:
+            f.write("\r\n".join(lines).encode("utf-16"))
+        code, out = self.reg("import", unix_to_wine(reg))
+        assert code == 0, out
+
     def query_value(self, key, name):
         """The value's data as text, or None when it does not exist."""
         code, out = self.reg("query", key, "/v", name)

@@ -71,16 +71,13 @@ class UninstallerTest(PrefixTest):
             with open(self.wine.wine_path(MENU + "\\" + name), "wb") as f:
                 f.write(b"link")
 
-        self.set_default(CLASSES + "\\.qxp", PROFILE)
-        self.set_default(CLASSES + "\\" + PROFILE, "Quarnelix Profile")
-        self.set_default(CLASSES + "\\" + PROFILE + "\\DefaultIcon", DIR + "\\q.exe,1")
-        self.set_default(CLASSES + "\\" + PROFILE + "\\Shell", "Open")
+        defaults = [(".qxp", PROFILE), (PROFILE, "Quarnelix Profile"), (PROFILE + "\\DefaultIcon", DIR + "\\q.exe,1"),
+                    (PROFILE + "\\Shell", "Open")]
         for verb in ("Open", "Connect"):
-            self.set_default(CLASSES + "\\%s\\Shell\\%s" % (PROFILE, verb), verb)
-            self.set_default(CLASSES + "\\%s\\Shell\\%s\\command" % (PROFILE, verb), '"%s\\q.exe" "%%1"' % DIR)
-        self.set_default(CLASSES + "\\.dvs", SETTINGS)
-        self.set_default(CLASSES + "\\" + SETTINGS, "Quarnelix Settings")
-        self.set_default(CLASSES + "\\" + SETTINGS + "\\Shell\\Manage\\command", '"%s\\q.exe" -manage "%%1"' % DIR)
+            defaults += [("%s\\Shell\\%s" % (PROFILE, verb), verb),
+                         ("%s\\Shell\\%s\\command" % (PROFILE, verb), '"%s\\q.exe" "%%1"' % DIR)]
+        defaults += [(".dvs", SETTINGS), (SETTINGS, "Quarnelix Settings"),
+                     (SETTINGS + "\\Shell\\Manage\\command", '"%s\\q.exe" -manage "%%1"' % DIR)]
 
         params = " ".join(
             [item("shareResWith", "Dorvask"), item("delDir", DIR), item("delMainFile", DIR + "\\q.exe")]
@@ -89,17 +86,16 @@ class UninstallerTest(PrefixTest):
             + association_items(".qxp", PROFILE, ["Open", "Connect"])
             + association_items(".dvs", SETTINGS, ["Manage"])
             + [item("rstFileAssoc", ".dvs:" + SETTINGS), item("delRegKey", KEY)])
-        self.wine.set_value(KEY, "DisplayName", "Arvendo Quarnelix 4.26 (remove only)")
-        self.wine.set_value(KEY, "DisplayIcon", DIR + "\\uninst.exe")
-        self.wine.set_value(KEY, "UninstallString", '"%s\\uninst.exe" Quarnelix ' % DIR)
-        self.wine.set_value(KEY, "UninstallParam", params)
-        self.wine.set_value(KEY, "InstallDir", DIR)
-        self.wine.set_value(KEY, "Version", "4.26")
-        self.assertEqual(self.wine.query_value(KEY, "UninstallParam"), params)
-
+        registration = [("DisplayName", "Arvendo Quarnelix 4.26 (remove only)"), ("DisplayIcon", DIR + "\\uninst.exe"),
+                        ("UninstallString", '"%s\\uninst.exe" Quarnelix ' % DIR), ("UninstallParam", params),
+                        ("InstallDir", DIR), ("Version", "4.26")]
         # The installer appended ";" and the folder to the machine path.
         self.machine_path_before = self.wine.query_value(MACHINE_ENV, "PATH")
-        self.wine.set_value(MACHINE_ENV, "PATH", self.machine_path_before + ";" + DIR, "REG_EXPAND_SZ")
+        self.wine.set_values([(CLASSES + "\\" + k, "", d, "REG_SZ") for k, d in defaults]
+                             + [(KEY, name, data, "REG_SZ") for name, data in registration]
+                             + [(MACHINE_ENV, "PATH", self.machine_path_before + ";" + DIR, "REG_EXPAND_SZ")])
+        self.assertEqual(self.wine.query_value(KEY, "UninstallParam"), params)
+        self.assertEqual(self.value_type(MACHINE_ENV, "PATH"), "REG_EXPAND_SZ")
 
     def set_default(self, key, data):
         code, out = self.wine.reg("add", key, "/ve", "/d", data, "/f")
