@@ -20,8 +20,19 @@
 #        installers, several minutes; later runs reuse them. QX_WINE_TEMPLATE may name a ready
 #        template prefix (tests/wine/make-template); otherwise one is made in the work folder.
 #        Run it on a quiet machine: the figures follow the load.
+#        On a host that cannot run 32-bit code it measures the 64-bit twin under 64-bit Wine
+#        (scripts/host.sh), and says so.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
+. "$src/scripts/host.sh"
+qx_host
+if [ "$QX_HOST_I386" = 1 ]; then
+    arch=i686
+else
+    arch=x86_64
+    export QX_WINE_ARCH=win64
+    if [ -z "${QX_IN_ISOLATED_BINFMT:-}" ]; then QX_IN_ISOLATED_BINFMT=1 qx_isolated_binfmt "$0" "$@"; exit; fi
+fi
 root=$(realpath -m "${1:-$src/build/bench-install}")
 repeats=${2:-3}
 mkdir -p "$root"
@@ -36,8 +47,8 @@ bench=$root/tools/bench-package
 # The Windows programs of the benchmark, built like the installer's parts (-O2, static).
 winbench=$root/winbench
 mkdir -p "$winbench"
-cxx=i686-w64-mingw32-g++-posix
-cc=i686-w64-mingw32-gcc-posix
+cxx=$arch-w64-mingw32-g++-posix
+cc=$arch-w64-mingw32-gcc-posix
 flags=(-O2 -static -static-libgcc -static-libstdc++ -s -Wall -Wextra)
 lzma_sdk=/usr/include/lzma
 build_win() {   # build_win <name> <extra arguments...>
@@ -69,7 +80,7 @@ for kind in "${kinds[@]}"; do
 
     # The way a release engineer builds an installer for other files (tools/README.md).
     echo "== building the $kind-bound installer"
-    QX_SKIP_HOST=1 QX_SKIP_TWIN=1 QX_WIN_TARGETS=QuarnelixInstaller \
+    QX_SKIP_HOST=1 QX_SKIP_TWIN=1 QX_WIN_ARCH=$arch QX_WIN_TARGETS=QuarnelixInstaller \
         QX_WIN_CMAKE_ARGS="-DQX_PRODUCT_DIR=$corpus -DQX_DIST_DIR=$root/installer-$kind" \
         "$src/scripts/build.sh" "$root/build-$kind" >>"$log" 2>&1 || {
         echo "building the $kind-bound installer failed; see $log" >&2
@@ -84,10 +95,10 @@ if [ ! -f "$winbench/crcpass.exe" ] || [ "$src/tests/bench/crcpass.cpp" -nt "$wi
    [ "$crc_build/libqxlib.a" -nt "$winbench/crcpass.exe" ] ||
    [ "$crc_build/package/quarnelix.pkg" -nt "$winbench/crcpass.exe" ]; then
     echo "148 BINARY \"$crc_build/package/quarnelix.pkg\"" >"$winbench/crcpass.rc"
-    i686-w64-mingw32-windres -O coff "$winbench/crcpass.rc" "$winbench/crcpass.res"
+    $arch-w64-mingw32-windres -O coff "$winbench/crcpass.rc" "$winbench/crcpass.res"
     "$cxx" "${flags[@]}" -I"$src" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -o "$winbench/crcpass.exe" \
         "$src/tests/bench/crcpass.cpp" "$winbench/crcpass.res" "$crc_build/libqxlib.a" \
-        /usr/i686-w64-mingw32/lib/libz.a -lkernel32 -luser32 \
+        /usr/$arch-w64-mingw32/lib/libz.a -lkernel32 -luser32 \
         -Wl,--file-alignment=0x1000 -Wl,--section-alignment=0x1000
 fi
 
@@ -129,31 +140,31 @@ for rep in $(seq 1 "$repeats"); do
         "$src/tests/wine/clone-prefix" "$tpl" "$work"
         export WINEPREFIX=$work/prefix HOME=$work/home
         wineserver -p   # stays up between the programs below: every one of them starts warm
-        wine "$winbench/trivial.exe" >/dev/null 2>&1
+        "$QX_WINE" "$winbench/trivial.exe" >/dev/null 2>&1
         sync
-        wine "$winbench/peakws.exe" "$(winpath "$winbench/trivial.exe")" >"$out/trivial.txt" 2>&1
+        "$QX_WINE" "$winbench/peakws.exe" "$(winpath "$winbench/trivial.exe")" >"$out/trivial.txt" 2>&1
         sync
         # Start-up alone (usage text): the system libraries and the image with its package.
-        wine "$winbench/peakws.exe" "$(winpath "$root/installer-$kind/QuarnelixInstaller.exe")" -? \
+        "$QX_WINE" "$winbench/peakws.exe" "$(winpath "$root/installer-$kind/QuarnelixInstaller.exe")" -? \
             >"$out/startup.txt" 2>&1
         # The installer and the bare program take turns at going first: the second one
         # writes while the disk may still be busy with the first one's files.
         for program in $( ((rep % 2)) && echo installer bare || echo bare installer); do
             sync
             if [ "$program" = installer ]; then
-                wine "$winbench/peakws.exe" "$(winpath "$root/installer-$kind/QuarnelixInstaller.exe")" \
+                "$QX_WINE" "$winbench/peakws.exe" "$(winpath "$root/installer-$kind/QuarnelixInstaller.exe")" \
                     '-installDir=C:\bench' -acceptEULA >"$out/install.txt" 2>"$out/install.err"
                 stamps "$WINEPREFIX/drive_c/bench" "$manifest" >"$out/install.stamps"
             else
                 mkdir -p "$WINEPREFIX/drive_c/bare"
-                wine "$winbench/peakws.exe" "$(winpath "$winbench/bareextract.exe")" "$(winpath "$pkg")" 'C:\bare' \
+                "$QX_WINE" "$winbench/peakws.exe" "$(winpath "$winbench/bareextract.exe")" "$(winpath "$pkg")" 'C:\bare' \
                     >"$out/bare.txt" 2>&1
                 stamps "$WINEPREFIX/drive_c/bare" "$manifest" >"$out/bare.stamps"
             fi
         done
         if [ "$kind" = decode ]; then
             sync
-            wine "$winbench/peakws.exe" "$(winpath "$winbench/crcpass.exe")" 3 >"$out/crc.txt" 2>&1
+            "$QX_WINE" "$winbench/peakws.exe" "$(winpath "$winbench/crcpass.exe")" 3 >"$out/crc.txt" 2>&1
         fi
         wineserver -k
         wineserver -w

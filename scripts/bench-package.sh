@@ -6,6 +6,8 @@
 #        <build-root>/win/package/quarnelix.pkg, the work files go to <build-root>/bench)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
+. "$src/scripts/host.sh"
+qx_host   # native work only: the same on both kinds of host
 root=${1:-$src/build}
 work=$root/bench
 cmake -S "$src/tools" -B "$work/tools" -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_BENCH=ON >/dev/null

@@ -8,6 +8,8 @@
 set -euo pipefail
 exe=$(realpath "$1")
 src=$(cd "$(dirname "$0")/.." && pwd)
+. "$src/scripts/host.sh"
+qx_host   # builds only, no Windows program runs: the same on both kinds of host
 work=$(mktemp -d "${TMPDIR:-/tmp}/qxrepro.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # The same tracked files, working-tree state included, in a differently named folder.

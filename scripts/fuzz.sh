@@ -5,6 +5,8 @@
 # tree is only read); a crashing input is written to <build-root>/host/fuzz-artifacts/.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
+. "$src/scripts/host.sh"
+qx_host   # native work only: the same on both kinds of host
 seconds=${1:-600}
 root=${2:-$src/build}
 case "$seconds" in ''|*[!0-9]*) echo "fuzz.sh: seconds must be a number: $seconds" >&2; exit 2;; esac
