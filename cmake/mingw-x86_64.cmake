@@ -1,15 +1,4 @@
-# Cross toolchain: 64-bit Windows (the test-only twin of the release) via MinGW-w64, static runtime.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: 64-bit Windows via MinGW-w64 (the twin: tests only, never released).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOL_PREFIX x86_64-w64-mingw32)
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks.
-set(CMAKE_C_COMPILER ${TOOL_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOL_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Tests of the cross build run under Wine through this wrapper (it picks the prefix).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
