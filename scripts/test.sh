@@ -10,4 +10,5 @@ qx_host
 "$src/scripts/deps.sh" test
 "$src/scripts/build.sh" "$src/build"
 cd "$src/build/host"
-qx_isolated_binfmt ctest --output-on-failure -j "$(nproc)" --timeout 900 "$@"
+# Twice as many tests as cores: the Wine tests spend most of their time waiting for Wine.
+qx_isolated_binfmt ctest --output-on-failure -j "$((2 * $(nproc)))" --timeout 900 "$@"
