@@ -8,7 +8,7 @@
 #   QX_NO_I386=1    takes the no-32-bit path on any host, so that it can be kept green.
 #
 # qx_host sets QX_HOST_I386 (1 or 0) and prints one line saying which kind it found; the
-# answer is exported, so scripts started from here print the line without asking again.
+# answer is exported, so scripts started from here neither ask nor say it again.
 # qx_isolated_binfmt CMD... runs CMD where no emulated i386 handler can be used.
 
 qx_probe_i386() {
@@ -36,6 +36,8 @@ qx_host() {
         fi
         export QX_HOST_I386 QX_HOST_WHY
     fi
+    [ -z "${QX_HOST_SAID:-}" ] || return 0   # a script further up said it already
+    export QX_HOST_SAID=1
     if [ "$QX_HOST_I386" = 1 ]; then
         echo "host: runs 32-bit x86 code ($QX_HOST_WHY): the 32-bit installer runs under 32-bit Wine" >&2
     else
