@@ -1,5 +1,6 @@
 #include "installer/Preflight.h"
 
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/SilentExit.h"
@@ -59,16 +60,6 @@ void HoldRunMutex() {
     }
 }
 
-// The folder above path, "" above a root ("C:\", "\\server\share").
-std::string ParentOf(const std::string& path) {
-    const std::string root = VolumeRoot(path);
-    if (path.size() + 1 <= root.size() || path == root) return {};
-    const std::string::size_type slash = path.rfind('\\');
-    if (slash == std::string::npos) return {};
-    std::string parent = path.substr(0, slash);
-    return parent.size() < root.size() ? root : parent;
-}
-
 // 0 when a file could be created in folder (and is gone again), else the error.
 DWORD ProbeWrite(const std::string& folder) {
     // 98/Me lack delete-on-close: the probe is deleted by name there.
@@ -102,7 +93,7 @@ bool FreeSpace(const std::string& folder, std::uint64_t& available) {
     auto getEx = reinterpret_cast<GetDiskFreeSpaceExFn>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA"));
     ULARGE_INTEGER forCaller = {};
-    if (getEx && getEx((folder.back() == '\\' ? folder : folder + "\\").c_str(), &forCaller, nullptr, nullptr)) {
+    if (getEx && getEx((EndsWithChar(folder, '\\') ? folder : folder + "\\").c_str(), &forCaller, nullptr, nullptr)) {
         available = forCaller.QuadPart;
         return true;
     }
@@ -158,7 +149,7 @@ FolderCheck CheckInstallFolder(const std::string& folder, std::size_t longestNam
             return check;
         }
         const DWORD error = GetLastError();
-        const std::string parent = ParentOf(existing);
+        const std::string parent = ParentFolder(existing);
         if (parent.empty()) {
             check.reason = WinErrorText(error);
             return check;

@@ -208,6 +208,12 @@ TEST(UninstallPlan, EqualityIgnoresOnlyAsciiCase) {
     EXPECT_FALSE(EqualsIgnoringCase("C:\\Q", "C:\\Q\\"));
     EXPECT_FALSE(EqualsIgnoringCase("\xC4", "\xE4"));  // A and a with diaeresis in Latin-1
     EXPECT_TRUE(EqualsIgnoringCase("", ""));
+    // Code page 932: "\x83" "A" and "\x83" "a" are two characters, not one in two cases.
+    const unsigned codePage = SetHostAnsiCodePage(932);
+    EXPECT_FALSE(EqualsIgnoringCase("C:\\\x83" "A", "C:\\\x83" "a"));
+    EXPECT_TRUE(EqualsIgnoringCase("c:\\\x83" "A\\Q", "C:\\\x83" "A\\q"));
+    SetHostAnsiCodePage(codePage);
+    EXPECT_TRUE(EqualsIgnoringCase("C:\\\x83" "A", "C:\\\x83" "a"));
 }
 
 }  // namespace
