@@ -9,7 +9,6 @@
 #include "installer/InstallFolder.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
-#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/ResourceLoader.h"
 #include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetDirAction.h"
@@ -22,6 +21,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -86,29 +86,47 @@ DWORD ProbeWrite(const std::string& folder) {
 
 using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
-// Free space available to this user on the volume of folder (an existing folder);
-// false when the system does not tell.
-bool FreeSpace(const std::string& folder, std::uint64_t& available) {
-    // Windows 95 before OSR2 lacks the Ex form, and the other one needs the root.
+// What the volume of a folder offers; known is false when the system does not tell.
+struct VolumeSpace {
+    bool known = false;
+    std::uint64_t available = 0;
+    std::uint64_t clusterSize = 0;   // 0 when unknown
+};
+
+VolumeSpace QueryVolumeSpace(const std::string& folder) {
+    VolumeSpace space;
+    // The cluster size comes only from the older call, which needs the root; where it fails
+    // (some mounted folders, shares) the files are counted in bytes.
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    const bool old = GetDiskFreeSpaceA(VolumeRoot(folder).c_str(), &sectorsPerCluster, &bytesPerSector,
+                                       &freeClusters, &clusters) != FALSE;
+    if (old) {
+        space.clusterSize = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+        space.available = space.clusterSize * freeClusters;
+        space.known = true;
+    }
+    // Windows 95 before OSR2 lacks the Ex form; where it exists it tells this user's share
+    // and volumes beyond 2 GB truly.
     auto getEx = reinterpret_cast<GetDiskFreeSpaceExFn>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA"));
     ULARGE_INTEGER forCaller = {};
     if (getEx && getEx((EndsWithChar(folder, '\\') ? folder : folder + "\\").c_str(), &forCaller, nullptr, nullptr)) {
-        available = forCaller.QuadPart;
-        return true;
+        space.available = forCaller.QuadPart;
+        space.known = true;
     }
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceA(VolumeRoot(folder).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                           &clusters))
-        return false;
-    available = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
-    return true;
+    return space;
 }
 
-void CheckFreeSpace(const FolderCheck& folder, std::uint64_t needed) {
-    std::uint64_t available = 0;
-    if (!FreeSpace(folder.existing, available)) return;
-    const std::string shortfall = SpaceShortfall(folder.path, needed, available);
+void CheckFreeSpace(const FolderCheck& folder, std::vector<std::uint64_t> fileSizes,
+                    std::uint32_t uninstallerUnpacked) {
+    const VolumeSpace space = QueryVolumeSpace(folder.existing);
+    fileSizes.push_back(uninstallerUnpacked);
+    const std::uint64_t needed = SpaceNeeded(fileSizes, space.clusterSize);
+    if (!space.known) {
+        ConsoleLine(UnknownSpaceWarning(folder.path));
+        return;
+    }
+    const std::string shortfall = SpaceShortfall(folder.path, needed, space.available);
     if (shortfall.empty()) return;
     if (Options().force) {
         ConsoleLine("Warning: " + shortfall);
@@ -204,7 +222,7 @@ void CheckBeforeChanges(const RunFlags& flags) {
     ResourceReader uninstaller(IDR_UNINSTALLER, "BINARY");
     VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc);
 
-    ResourceReader header(IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
-    const BytePiece headerBytes = header.Next();
-    CheckFreeSpace(folder, SpaceNeeded(LzmaAloneDecoder::UnpackedSizeOf(headerBytes.bytes, headerBytes.count), facts.uninstallerUnpacked));
+    ResourceReader packageAgain(IDR_PACKAGE, "BINARY");
+    CheckFreeSpace(folder, PackageFileSizes(packageAgain, ProcessVersionInfo().WindowsVersion().a),
+                   facts.uninstallerUnpacked);
 }

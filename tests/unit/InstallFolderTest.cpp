@@ -1,6 +1,7 @@
 #include "installer/InstallFolder.h"
 
 #include "NoCrtLib/AnsiText.h"
+#include "NoCrtLib/InstallError.h"
 #include "installer/Preflight.h"
 
 #include <gtest/gtest.h>
@@ -100,10 +101,27 @@ TEST(Preflight, MutexNameVolumeRootAndSpaceShortfall) {
     EXPECT_EQ(InstallerMutexName({PlatformNT, 5, 0}), "Global\\ArvendoQuarnelixInstallerRun");
     EXPECT_EQ(InstallerMutexName({PlatformNT, 4, 0}), "ArvendoQuarnelixInstallerRun");
     EXPECT_EQ(InstallerMutexName({PlatformWin9x, 4, 10}), "ArvendoQuarnelixInstallerRun");
-    EXPECT_EQ(SpaceNeeded(1000, 24), 1024u + 1024 * 1024);
+    EXPECT_EQ(UnknownSpaceWarning("D:\\Q"),
+              "Warning: The free disk space for 'D:\\Q' cannot be determined; the installation goes on");
     EXPECT_EQ(SpaceShortfall("D:\\Q", 2049, 2049), "");
     EXPECT_EQ(SpaceShortfall("D:\\Q", 2049, 2048),
               "Not enough free disk space for 'D:\\Q': 3 KB needed, 2 KB available");
+}
+
+TEST(Preflight, SpaceNeededRoundsEveryFileToWholeClustersAndCannotWrap) {
+    const std::uint64_t margin = 1024 * 1024;
+    struct Case { std::vector<std::uint64_t> sizes; std::uint64_t cluster; std::uint64_t needed; };
+    const Case cases[] = {
+        {{1000, 24}, 0, 1024 + margin},
+        {{1000, 24}, 1, 1024 + margin},
+        {{1000, 24, 0}, 4096, 8192 + margin},
+        {{4096, 4097}, 4096, 3 * 4096 + margin},
+        {{UINT64_MAX - margin}, 1, UINT64_MAX},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SpaceNeeded(c.sizes, c.cluster), c.needed) << c.cluster;
+    struct TooLarge { std::vector<std::uint64_t> sizes; std::uint64_t cluster; };
+    const TooLarge tooLarge[] = {{{UINT64_MAX - margin, 1}, 1}, {{UINT64_MAX / 2, UINT64_MAX / 2}, 1}, {{UINT64_MAX - 10}, 4096}};
+    for (const TooLarge& c : tooLarge) EXPECT_THROW(SpaceNeeded(c.sizes, c.cluster), InstallError) << c.cluster;
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // The build's writer and encoder against the installer's decoder and parser.
+#include "NoCrtLib/InstallError.h"
+#include "installer/Preflight.h"
 #include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/PackageStreamParser.h"
 #include "tools/LzmaAloneEncoder.h"
@@ -76,6 +78,38 @@ TEST(PackageRoundTrip, InstallsWhatTheBuildPacked) {
     Installed on9x = Install(package, 1);
     EXPECT_EQ(on9x.order, onNt.order);
     EXPECT_TRUE(on9x.contents["qxagent.exe"] == w9x);
+
+    // The pre-flight counts what each platform gets written.
+    for (unsigned platform : {2u, 1u}) {
+        MemorySource source(package.data(), package.size(), 1000);
+        const std::vector<std::uint64_t> sizes = {400000, platform == 2 ? 5000u : 6000u, 0, 2, 7};
+        EXPECT_EQ(PackageFileSizes(source, platform), sizes) << platform;
+    }
+}
+
+TEST(PackageRoundTrip, PreflightRefusesWhatTheDecoderRefusesWithItsText) {
+    PackageStreamWriter w;
+    w.AddFile("f", 3, false, reinterpret_cast<const uint8_t*>("data"), 4);
+    const std::vector<uint8_t> good = LzmaAloneEncoder::Encode(w.Stream());
+    std::vector<uint8_t> endMarker = good, badProperties = good;
+    std::fill(endMarker.begin() + 5, endMarker.begin() + 13, 0xFF);
+    badProperties[0] = 225;
+    const std::vector<uint8_t> shortHeader(good.begin(), good.begin() + 10);
+    struct Case { const std::vector<uint8_t>* stream; const char* text; };
+    const Case cases[] = {
+        {&endMarker, "WriteFilesFromLzmaStream: end-of-stream marker not supported"},
+        {&badProperties, "LzmaDecodeProperties() failed: incorrect stream properties"},
+        {&shortHeader, "WriteFilesFromLzmaStream: insufficient stream length"},
+    };
+    for (const Case& c : cases) {
+        MemorySource source(c.stream->data(), c.stream->size());
+        try {
+            PackageFileSizes(source, 2);
+            ADD_FAILURE() << c.text;
+        } catch (const InstallError& e) {
+            EXPECT_STREQ(e.what(), c.text);
+        }
+    }
 }
 
 TEST(PackageRoundTrip, PacksTheSameBytesEveryTime) {
