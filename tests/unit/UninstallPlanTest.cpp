@@ -180,8 +180,9 @@ TEST(UninstallPlan, FindsTheSharedAssociationByItsExtensionKey) {
 }
 
 TEST(UninstallPlan, TellsWhetherAPathIsRemoved) {
-    const UninstallPlan plan = UninstallPlan::Parse(
-        Items({{"delDir", "C:\\Apps\\Q"}, {"delDir", "D:\\"}, {"delFile", "C:\\Other\\uninst.exe"}}));
+    const unsigned codePage = SetHostAnsiCodePage(932);   // "\x83\\" is one character
+    const UninstallPlan plan = UninstallPlan::Parse(Items({{"delDir", "C:\\Apps\\Q"}, {"delDir", "D:\\"},
+                                                           {"delFile", "C:\\Other\\uninst.exe"}, {"delDir", "E:\\\x83\\"}}));
     struct Case {
         const char* path;
         bool removed;
@@ -196,11 +197,14 @@ TEST(UninstallPlan, TellsWhetherAPathIsRemoved) {
         {"C:\\Apps\\uninst.exe", false},
         {"C:\\Other\\uninst.exe.bak", false},
         {"C:\\WINDOWS\\TEMP\\uninst.exe", false},
+        {"E:\\\x83\\\\uninst.exe", true},
+        {"E:\\\x83\\x\\uninst.exe", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(plan.Removes(c.path), c.removed);
     }
+    SetHostAnsiCodePage(codePage);
 }
 
 TEST(UninstallPlan, EqualityIgnoresOnlyAsciiCase) {
