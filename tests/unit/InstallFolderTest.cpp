@@ -120,7 +120,8 @@ TEST(Preflight, SpaceNeededRoundsEveryFileToWholeClustersAndCannotWrap) {
     };
     for (const Case& c : cases) EXPECT_EQ(SpaceNeeded(c.sizes, c.cluster), c.needed) << c.cluster;
     struct TooLarge { std::vector<std::uint64_t> sizes; std::uint64_t cluster; };
-    const TooLarge tooLarge[] = {{{UINT64_MAX - margin, 1}, 1}, {{UINT64_MAX / 2, UINT64_MAX / 2}, 1}, {{UINT64_MAX - 10}, 4096}};
+    const TooLarge tooLarge[] = {
+        {{UINT64_MAX - margin, 1}, 1}, {{UINT64_MAX / 2, UINT64_MAX / 2}, 1}, {{UINT64_MAX - 10}, 4096}};
     for (const TooLarge& c : tooLarge) EXPECT_THROW(SpaceNeeded(c.sizes, c.cluster), InstallError) << c.cluster;
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -87,28 +88,17 @@ TEST(PackageRoundTrip, InstallsWhatTheBuildPacked) {
     }
 }
 
-TEST(PackageRoundTrip, PreflightRefusesWhatTheDecoderRefusesWithItsText) {
+TEST(PackageRoundTrip, PreflightRefusesAnEndMarkerWithTheDecodersText) {
     PackageStreamWriter w;
     w.AddFile("f", 3, false, reinterpret_cast<const uint8_t*>("data"), 4);
-    const std::vector<uint8_t> good = LzmaAloneEncoder::Encode(w.Stream());
-    std::vector<uint8_t> endMarker = good, badProperties = good;
-    std::fill(endMarker.begin() + 5, endMarker.begin() + 13, 0xFF);
-    badProperties[0] = 225;
-    const std::vector<uint8_t> shortHeader(good.begin(), good.begin() + 10);
-    struct Case { const std::vector<uint8_t>* stream; const char* text; };
-    const Case cases[] = {
-        {&endMarker, "WriteFilesFromLzmaStream: end-of-stream marker not supported"},
-        {&badProperties, "LzmaDecodeProperties() failed: incorrect stream properties"},
-        {&shortHeader, "WriteFilesFromLzmaStream: insufficient stream length"},
-    };
-    for (const Case& c : cases) {
-        MemorySource source(c.stream->data(), c.stream->size());
-        try {
-            PackageFileSizes(source, 2);
-            ADD_FAILURE() << c.text;
-        } catch (const InstallError& e) {
-            EXPECT_STREQ(e.what(), c.text);
-        }
+    std::vector<uint8_t> package = LzmaAloneEncoder::Encode(w.Stream());
+    std::fill(package.begin() + 5, package.begin() + 13, 0xFF);   // no size: an end marker closes the data
+    MemorySource source(package.data(), package.size());
+    try {
+        PackageFileSizes(source, 2);
+        ADD_FAILURE() << "accepted";
+    } catch (const InstallError& e) {
+        EXPECT_STREQ(e.what(), "WriteFilesFromLzmaStream: end-of-stream marker not supported");
     }
 }
 

@@ -182,7 +182,8 @@ TEST(UninstallPlan, FindsTheSharedAssociationByItsExtensionKey) {
 TEST(UninstallPlan, TellsWhetherAPathIsRemoved) {
     const unsigned codePage = SetHostAnsiCodePage(932);   // "\x83\\" is one character
     const UninstallPlan plan = UninstallPlan::Parse(Items({{"delDir", "C:\\Apps\\Q"}, {"delDir", "D:\\"},
-                                                           {"delFile", "C:\\Other\\uninst.exe"}, {"delDir", "E:\\\x83\\"}}));
+                                                           {"delFile", "C:\\Other\\uninst.exe"},
+                                                           {"delDir", "E:\\\x83\\"}}));
     struct Case {
         const char* path;
         bool removed;
@@ -212,8 +213,7 @@ TEST(UninstallPlan, EqualityIgnoresOnlyAsciiCase) {
     EXPECT_FALSE(EqualsIgnoringCase("C:\\Q", "C:\\Q\\"));
     EXPECT_FALSE(EqualsIgnoringCase("\xC4", "\xE4"));  // A and a with diaeresis in Latin-1
     EXPECT_TRUE(EqualsIgnoringCase("", ""));
-    // Code page 932: "\x83" "A" and "\x83" "a" are two characters, not one in two cases.
-    const unsigned codePage = SetHostAnsiCodePage(932);
+    const unsigned codePage = SetHostAnsiCodePage(932);   // "\x83" "A" and "\x83" "a" differ
     EXPECT_FALSE(EqualsIgnoringCase("C:\\\x83" "A", "C:\\\x83" "a"));
     EXPECT_TRUE(EqualsIgnoringCase("c:\\\x83" "A\\Q", "C:\\\x83" "A\\q"));
     SetHostAnsiCodePage(codePage);
