@@ -18,10 +18,10 @@ bool IsFullFolderPath(const std::string& path);
 
 // Why a normalised folder can never work (the reason the folder step puts after
 // "Unable to create target directory '<path>': "), or "" when it may: a device or prefixed
-// form (PrefixedFolderReason), not a full path,
-// ';' (it cannot be a search-path entry), characters Windows does not allow, a name
-// Windows reserves for a device, or a path that the package's longest file name
-// (longestName characters, relative to the folder) would take beyond the system's limit.
+// form (PrefixedFolderReason), not a full path, ';' (it cannot be a search-path entry),
+// characters Windows does not allow, a name Windows reserves for a device, or a path that
+// the package's longest file name (longestName characters, relative to the folder) would
+// take beyond the system's limit.
 std::string FolderNameProblem(const std::string& folder, std::size_t longestName);
 
 extern const char* const PrefixedFolderReason;
