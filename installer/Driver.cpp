@@ -63,7 +63,7 @@ int ReportError(const std::string& text, const char* caption) {
     if (Options().interactive)
         Prompt::ShowBox(text, caption, Prompt::ErrorStyle);
     else
-        ConsoleLine(text);  // Kept as given: unattended mode prints the line twice.
+        ConsoleLine(text);  // Callers and documentation expect the line twice in unattended mode.
     return ExitError;
 }
 }  // namespace

@@ -83,7 +83,8 @@ void InstallProduct(const RunFlags& flags) {
             KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop"),
             "Quarnelix.lnk", mainProgram, "", MainDescription(), 0);
 
-    // Kept as given: "Quarnelix.exe" and "Srvprefs.exe" capitalised, unlike the other names.
+    // Callers and documentation match these exact commands, "Quarnelix.exe" and "Srvprefs.exe"
+    // capitalised unlike the other names, so they must not be corrected.
     const std::string openCommand = Q + JoinPath(dir, "Quarnelix.exe") + Q + " -profile=" + Q + "%1" + Q;
     FileAssocAction profileAssociation("Arvendo.Quarnelix." + Version() + ".Profile", ".qxp",
         "Arvendo Quarnelix profile file", JoinPath(dir, "quarnelix.exe,1"),

@@ -1,8 +1,28 @@
 #include "installer/Preflight.h"
 
+#include "NoCrtLib/InstallError.h"
+#include "installer/actions/LzmaAloneDecoder.h"
+#include "installer/actions/PackageStreamParser.h"
+
 namespace {
-// Allocation slack of the files and the few small registry and shortcut files.
+// The folders, the few small registry and shortcut files, and whatever else grows while
+// the run goes on.
 const std::uint64_t SpaceMargin = 1024 * 1024;
+
+class SizingSink : public PackageStreamParser::Sink {
+public:
+    std::vector<std::uint64_t> sizes;
+    void BeginFile(const PackageStreamParser::File&) override { sizes.push_back(0); }
+    void FileData(const uint8_t*, size_t count) override { sizes.back() += count; }
+    void EndFile() override {}
+};
+
+// a + b, or false when the sum does not fit.
+bool AddTo(std::uint64_t& a, std::uint64_t b) {
+    if (b > UINT64_MAX - a) return false;
+    a += b;
+    return true;
+}
 
 std::string Kilobytes(std::uint64_t bytes, bool roundUp) {
     return std::to_string((bytes + (roundUp ? 1023 : 0)) / 1024) + " KB";
@@ -18,8 +38,32 @@ std::string InstallerMutexName(const VersionTriple& windows) {
     return sessions ? std::string("Global\\") + name : std::string(name);
 }
 
-std::uint64_t SpaceNeeded(std::uint64_t packageUnpacked, std::uint64_t uninstallerUnpacked) {
-    return packageUnpacked + uninstallerUnpacked + SpaceMargin;
+std::vector<std::uint64_t> PackageFileSizes(ByteSource& package, unsigned platformId) {
+    // The stream has no index of its files, so their sizes are only known by decoding it; the
+    // package is small, and a stream that cannot be decoded is better found before any change.
+    SizingSink sink;
+    LzmaAloneDecoder decoder(package);
+    PackageStreamParser parser(sink, platformId);
+    for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
+        parser.ProcessOutBytes(piece.bytes, piece.count);
+    parser.Finish();
+    return sink.sizes;
+}
+
+std::uint64_t SpaceNeeded(const std::vector<std::uint64_t>& fileSizes, std::uint64_t clusterSize) {
+    const std::uint64_t cluster = clusterSize ? clusterSize : 1;
+    std::uint64_t total = SpaceMargin;
+    for (std::uint64_t size : fileSizes) {
+        // Every file takes whole clusters; an empty one takes none.
+        const std::uint64_t clusters = size / cluster + (size % cluster ? 1 : 0);
+        if (clusters > UINT64_MAX / cluster || !AddTo(total, clusters * cluster))
+            throw InstallError("The disk space the package needs is too large to be represented");
+    }
+    return total;
+}
+
+std::string UnknownSpaceWarning(const std::string& folder) {
+    return "Warning: The free disk space for '" + folder + "' cannot be determined; the installation goes on";
 }
 
 std::string SpaceShortfall(const std::string& folder, std::uint64_t needed, std::uint64_t available) {

@@ -5,21 +5,34 @@
 // A failure ends the run with the earlier installation untouched.
 #include "installer/Driver.h"
 #include "installer/StreamCheck.h"
+#include "installer/actions/ByteSource.h"
 #include "platform/VersionTriple.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The machine-wide mutex of an installer run: in the global namespace where the system
 // has one (NT 5.0 and later), else the plain name.
 std::string InstallerMutexName(const VersionTriple& windows);
 
-// The space a run needs: the unpacked package and the uninstaller, with a margin.
-std::uint64_t SpaceNeeded(std::uint64_t packageUnpacked, std::uint64_t uninstallerUnpacked);
+// The size of each file the package stream writes on the platform (as the parser takes
+// platformId), in stream order. The stream is decoded for it: a stream the decoder refuses
+// (an end marker instead of a size, bad properties, damaged data) throws the decoder's
+// InstallError, as the extraction would.
+std::vector<std::uint64_t> PackageFileSizes(ByteSource& package, unsigned platformId);
+
+// The space the files need on a volume of clusterSize bytes per cluster (0 when unknown,
+// then counted in bytes), each rounded up to whole clusters, with a margin. Throws
+// InstallError when the sum cannot be represented.
+std::uint64_t SpaceNeeded(const std::vector<std::uint64_t>& fileSizes, std::uint64_t clusterSize);
 
 // "Not enough free disk space for '<folder>': <n> KB needed, <m> KB available", or ""
 // when the space suffices.
 std::string SpaceShortfall(const std::string& folder, std::uint64_t needed, std::uint64_t available);
+
+// The line for a volume whose free space the system does not tell.
+std::string UnknownSpaceWarning(const std::string& folder);
 
 // The reasons of the mutex and the space checks.
 extern const char* const InstallerRunningText;

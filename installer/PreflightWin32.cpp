@@ -1,5 +1,6 @@
 #include "installer/Preflight.h"
 
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/SilentExit.h"
@@ -8,7 +9,6 @@
 #include "installer/InstallFolder.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
-#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/ResourceLoader.h"
 #include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetDirAction.h"
@@ -21,6 +21,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -59,16 +60,6 @@ void HoldRunMutex() {
     }
 }
 
-// The folder above path, "" above a root ("C:\", "\\server\share").
-std::string ParentOf(const std::string& path) {
-    const std::string root = VolumeRoot(path);
-    if (path.size() + 1 <= root.size() || path == root) return {};
-    const std::string::size_type slash = path.rfind('\\');
-    if (slash == std::string::npos) return {};
-    std::string parent = path.substr(0, slash);
-    return parent.size() < root.size() ? root : parent;
-}
-
 // 0 when a file could be created in folder (and is gone again), else the error.
 DWORD ProbeWrite(const std::string& folder) {
     // 98/Me lack delete-on-close: the probe is deleted by name there.
@@ -95,29 +86,47 @@ DWORD ProbeWrite(const std::string& folder) {
 
 using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
-// Free space available to this user on the volume of folder (an existing folder);
-// false when the system does not tell.
-bool FreeSpace(const std::string& folder, std::uint64_t& available) {
-    // Windows 95 before OSR2 lacks the Ex form, and the other one needs the root.
+// What the volume of a folder offers; known is false when the system does not tell.
+struct VolumeSpace {
+    bool known = false;
+    std::uint64_t available = 0;
+    std::uint64_t clusterSize = 0;   // 0 when unknown
+};
+
+VolumeSpace QueryVolumeSpace(const std::string& folder) {
+    VolumeSpace space;
+    // The cluster size comes only from the older call, which needs the root; where it fails
+    // (some mounted folders, shares) the files are counted in bytes.
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    const bool old = GetDiskFreeSpaceA(VolumeRoot(folder).c_str(), &sectorsPerCluster, &bytesPerSector,
+                                       &freeClusters, &clusters) != FALSE;
+    if (old) {
+        space.clusterSize = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+        space.available = space.clusterSize * freeClusters;
+        space.known = true;
+    }
+    // Windows 95 before OSR2 lacks the Ex form; where it exists it tells this user's share
+    // and volumes beyond 2 GB truly.
     auto getEx = reinterpret_cast<GetDiskFreeSpaceExFn>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA"));
     ULARGE_INTEGER forCaller = {};
-    if (getEx && getEx((folder.back() == '\\' ? folder : folder + "\\").c_str(), &forCaller, nullptr, nullptr)) {
-        available = forCaller.QuadPart;
-        return true;
+    if (getEx && getEx((EndsWithChar(folder, '\\') ? folder : folder + "\\").c_str(), &forCaller, nullptr, nullptr)) {
+        space.available = forCaller.QuadPart;
+        space.known = true;
     }
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceA(VolumeRoot(folder).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                           &clusters))
-        return false;
-    available = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
-    return true;
+    return space;
 }
 
-void CheckFreeSpace(const FolderCheck& folder, std::uint64_t needed) {
-    std::uint64_t available = 0;
-    if (!FreeSpace(folder.existing, available)) return;
-    const std::string shortfall = SpaceShortfall(folder.path, needed, available);
+void CheckFreeSpace(const FolderCheck& folder, std::vector<std::uint64_t> fileSizes,
+                    std::uint32_t uninstallerUnpacked) {
+    const VolumeSpace space = QueryVolumeSpace(folder.existing);
+    fileSizes.push_back(uninstallerUnpacked);
+    const std::uint64_t needed = SpaceNeeded(fileSizes, space.clusterSize);
+    if (!space.known) {
+        ConsoleLine(UnknownSpaceWarning(folder.path));
+        return;
+    }
+    const std::string shortfall = SpaceShortfall(folder.path, needed, space.available);
     if (shortfall.empty()) return;
     if (Options().force) {
         ConsoleLine("Warning: " + shortfall);
@@ -158,7 +167,7 @@ FolderCheck CheckInstallFolder(const std::string& folder, std::size_t longestNam
             return check;
         }
         const DWORD error = GetLastError();
-        const std::string parent = ParentOf(existing);
+        const std::string parent = ParentFolder(existing);
         if (parent.empty()) {
             check.reason = WinErrorText(error);
             return check;
@@ -213,7 +222,7 @@ void CheckBeforeChanges(const RunFlags& flags) {
     ResourceReader uninstaller(IDR_UNINSTALLER, "BINARY");
     VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc);
 
-    ResourceReader header(IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
-    const BytePiece headerBytes = header.Next();
-    CheckFreeSpace(folder, SpaceNeeded(LzmaAloneDecoder::UnpackedSizeOf(headerBytes.bytes, headerBytes.count), facts.uninstallerUnpacked));
+    ResourceReader packageAgain(IDR_PACKAGE, "BINARY");
+    CheckFreeSpace(folder, PackageFileSizes(packageAgain, ProcessVersionInfo().WindowsVersion().a),
+                   facts.uninstallerUnpacked);
 }

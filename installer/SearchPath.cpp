@@ -1,6 +1,6 @@
 #include "installer/SearchPath.h"
 
-#include "NoCrtLib/AsciiText.h"
+#include "NoCrtLib/AnsiText.h"
 
 #include <cstddef>
 #include <vector>

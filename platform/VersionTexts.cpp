@@ -1,6 +1,6 @@
 #include "platform/VersionTexts.h"
 
-#include "NoCrtLib/AsciiText.h"
+#include "NoCrtLib/AnsiText.h"
 
 #include <cctype>
 #include <climits>

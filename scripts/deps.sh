@@ -11,7 +11,7 @@ pkgs=(cmake make g++ python3 mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i68
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       lzma-dev libz-mingw-w64-dev wine wine64 wine32:i386 file osslsigncode openssl)
 if [ "$what" = test ]; then
-    pkgs+=(googletest libgtest-dev clang xvfb xauth imagemagick x11-utils)
+    pkgs+=(googletest libgtest-dev clang xvfb xauth imagemagick x11-utils locales)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -6,6 +6,10 @@
 #include <sstream>
 
 namespace {
+// The build host has no ANSI code page to ask. Taking every byte as a character can only
+// refuse more (a second byte read as '\' or a folded letter makes a name look like a device,
+// a clash or a bad character), never let a real clash or device name through.
+const LeadByteTest PackedNames = NoLeadBytes;
 
 constexpr size_t MaxNameLength = 4096;   // the installer's header buffer
 
@@ -49,7 +53,7 @@ std::vector<std::string> Tokens(const std::string& line, const LineError& fail) 
 // and nothing Windows would refuse or silently change in a file name.
 std::string PathProblem(const std::string& path, char separator) {
     if (path.empty()) return "is empty";
-    for (const std::string& part : SplitAt(path, separator)) {
+    for (const std::string& part : SplitAt(path, separator, PackedNames)) {
         if (part.empty()) return "has an empty component (absolute path or doubled separator)";
         if (part == "." || part == "..") return "has a '" + part + "' component";
         if (part.back() == '.' || part.back() == ' ') return "has a component ending in a dot or a blank";
@@ -64,8 +68,8 @@ std::string PathProblem(const std::string& path, char separator) {
 // Windows opens a device instead of a file for these names, whatever the extension: the
 // installer would write the file's bytes to it and carry on as if the file were there.
 bool HasDeviceComponent(const std::string& name) {
-    for (const std::string& part : SplitAt(name, '\\')) {
-        std::string base = LowerAscii(part.substr(0, part.find('.')));
+    for (const std::string& part : SplitAt(name, '\\', PackedNames)) {
+        std::string base = LowerAscii(part.substr(0, part.find('.')), PackedNames);
         while (!base.empty() && base.back() == ' ') base.pop_back();
         if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
         if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
@@ -131,7 +135,8 @@ PackageManifest PackageManifest::Parse(const std::string& text, const std::strin
             if (!(other.platformMask & e.platformMask)) continue;
             if (other.uninstaller && e.uninstaller)
                 fail("a second uninstaller for the same platform (first on line " + std::to_string(other.line) + ")");
-            if (!other.uninstaller && !e.uninstaller && LowerAscii(other.name) == LowerAscii(e.name))
+            if (!other.uninstaller && !e.uninstaller &&
+                LowerAscii(other.name, PackedNames) == LowerAscii(e.name, PackedNames))
                 fail("name '" + e.name + "' is already used for the same platform on line " +
                      std::to_string(other.line));
         }

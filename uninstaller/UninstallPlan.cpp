@@ -142,7 +142,7 @@ bool UninstallPlan::Removes(const std::string& path) const {
         if (EqualsIgnoringCase(file, path)) return true;
     for (const std::string& folder : m_folders) {
         std::string prefix = folder;
-        if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+        if (!EndsWithChar(prefix, '\\')) prefix += '\\';   // a second byte may look like '\\'
         if (path.size() > prefix.size() && StartsWithIgnoringCase(path, prefix)) return true;
     }
     return false;

@@ -4,7 +4,7 @@
 // each list in item order. The string is the one the installer stored as
 // "UninstallParam": "-name=value" arguments in double quotes, separated by spaces,
 // values inserted verbatim (paths and key names hold no double quotes).
-#include "NoCrtLib/AsciiText.h"
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/InvalidUninstData.h"
 
 #include <string>

@@ -58,7 +58,8 @@ std::string FileAssocAnnouncement(const std::string& extension, const std::strin
 
 Prompt::ContinueQuestion FileAssocFailureQuestion(const std::string& extension, const std::string& reason) {
     Prompt::ContinueQuestion q;
-    // Kept as given: "associaton".
+    // Callers and documentation match this exact text, "associaton" included, so it must not be
+    // corrected.
     q.boxText = "Warning: registering file associaton for extension '" + extension + "' failed.\nReason: " + reason +
                 ".\nDo you want to continue with the installation anyway?";
     q.caption = "Registering File Association Failed";
@@ -74,7 +75,8 @@ FileAssocUndoFailure FileAssocUndoFailureReport(bool restoring, const std::strin
                                                 const std::string& reason) {
     FileAssocUndoFailure report;
     report.line = std::string(restoring ? "Restoring" : "Removing") + " file association failed: " + reason;
-    // Kept as given: "previoisly" and "extenstion".
+    // Callers and documentation match these exact texts, "previoisly" and "extenstion" included,
+    // so they must not be corrected.
     report.boxText = std::string("Unable to ") + (restoring ? "restore" : "remove previoisly created") +
                      " file association for extenstion '" + extension + "'.\nReason: " + reason;
     report.caption = restoring ? "Restoring File Association Failed" : "Removing File Association Failed";

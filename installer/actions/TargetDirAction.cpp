@@ -1,5 +1,6 @@
 #include "installer/actions/TargetDirAction.h"
 
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/ExitCodes.h"
 #include "NoCrtLib/SilentExit.h"
@@ -19,14 +20,14 @@ namespace {
 // drive ("C:"), or the server part of a network path ("\\server").
 std::string CreatableParent(const std::string& path) {
     // A trailing backslash ends the folder's own name, not its parent's.
-    std::string::size_type end = path.find_last_not_of('\\');
-    if (end == std::string::npos) return {};
-    std::string::size_type slash = path.rfind('\\', end);
+    std::string name = path;
+    while (EndsWithChar(name, '\\')) name.pop_back();
+    const std::string::size_type slash = FindLastChar(name, '\\');
     if (slash == std::string::npos) return {};
     std::string parent = path.substr(0, slash);
     if (parent.empty() || parent == path) return {};
     if (parent.size() == 2 && parent[1] == ':') return {};
-    if (parent.compare(0, 2, "\\\\") == 0 && parent.rfind('\\') == 1) return {};
+    if (parent.compare(0, 2, "\\\\") == 0 && FindLastChar(parent, '\\') == 1) return {};
     return parent;
 }
 

@@ -1,6 +1,6 @@
 #include "installer/actions/TargetFile.h"
 
-#include "NoCrtLib/AsciiText.h"
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/ExitCodes.h"
 #include "installer/InstallOptions.h"
 #include "installer/actions/UninstallParams.h"

@@ -24,7 +24,8 @@ RegStringValues UninstallRegValues(const UninstallRegInput& input) {
 
 Prompt::ContinueQuestion UninstallRegFailureQuestion(const std::string& reason) {
     Prompt::ContinueQuestion q;
-    // Kept as given: no full stop after the reason, unlike the other questions.
+    // Callers and documentation match this exact text (no full stop after the reason, unlike the
+    // other questions), so it must not be corrected.
     q.boxText = "Warning: uninstaller registration failed.\nReason: " + reason +
                 "\nDo you want to continue with the installation anyway?";
     q.caption = "Uninstaller Registration Failed";

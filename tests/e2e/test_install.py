@@ -100,6 +100,13 @@ class InstallTest(InstallationTest):
             ("C:\\New\\\u0416", 102,
              ["Unable to create target directory 'C:\\New\\<U+0416>': The name holds characters that the "
               "system's ANSI code page cannot represent."]),
+            # Device and prefixed forms reach the rule as typed.
+            ("\\\\.\\pipe\\q", 102,
+             ["Unable to create target directory '\\\\.\\pipe\\q': Device and prefixed paths cannot be "
+              "installation folders."]),
+            ("\\??\\C:\\Q", 102,
+             ["Unable to create target directory '\\??\\C:\\Q': Device and prefixed paths cannot be "
+              "installation folders."]),
         ]
         for folder, code, expected in cases:
             with self.subTest(folder=folder):

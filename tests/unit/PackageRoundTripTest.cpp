@@ -1,4 +1,6 @@
 // The build's writer and encoder against the installer's decoder and parser.
+#include "NoCrtLib/InstallError.h"
+#include "installer/Preflight.h"
 #include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/PackageStreamParser.h"
 #include "tools/LzmaAloneEncoder.h"
@@ -6,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -76,6 +79,27 @@ TEST(PackageRoundTrip, InstallsWhatTheBuildPacked) {
     Installed on9x = Install(package, 1);
     EXPECT_EQ(on9x.order, onNt.order);
     EXPECT_TRUE(on9x.contents["qxagent.exe"] == w9x);
+
+    // The pre-flight counts what each platform gets written.
+    for (unsigned platform : {2u, 1u}) {
+        MemorySource source(package.data(), package.size(), 1000);
+        const std::vector<std::uint64_t> sizes = {400000, platform == 2 ? 5000u : 6000u, 0, 2, 7};
+        EXPECT_EQ(PackageFileSizes(source, platform), sizes) << platform;
+    }
+}
+
+TEST(PackageRoundTrip, PreflightRefusesAnEndMarkerWithTheDecodersText) {
+    PackageStreamWriter w;
+    w.AddFile("f", 3, false, reinterpret_cast<const uint8_t*>("data"), 4);
+    std::vector<uint8_t> package = LzmaAloneEncoder::Encode(w.Stream());
+    std::fill(package.begin() + 5, package.begin() + 13, 0xFF);   // no size: an end marker closes the data
+    MemorySource source(package.data(), package.size());
+    try {
+        PackageFileSizes(source, 2);
+        ADD_FAILURE() << "accepted";
+    } catch (const InstallError& e) {
+        EXPECT_STREQ(e.what(), "WriteFilesFromLzmaStream: end-of-stream marker not supported");
+    }
 }
 
 TEST(PackageRoundTrip, PacksTheSameBytesEveryTime) {

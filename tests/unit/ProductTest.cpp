@@ -1,8 +1,11 @@
 #include "installer/Product.h"
 
+#include "NoCrtLib/AnsiText.h"
+
 #include <gtest/gtest.h>
 
 TEST(JoinPath, PutsExactlyOneBackslashAtTheSeam) {
+    const unsigned codePage = SetHostAnsiCodePage(932);   // "\x83\\" is one character
     struct Case { const char* first; const char* second; const char* joined; };
     const Case cases[] = {
         {"C:\\Apps", "q.exe", "C:\\Apps\\q.exe"},
@@ -13,9 +16,12 @@ TEST(JoinPath, PutsExactlyOneBackslashAtTheSeam) {
         {"C:\\Apps", "", "C:\\Apps"},
         {"", "", ""},
         {"C:\\", "Program Files", "C:\\Program Files"},
+        {"C:\\\x83\\", "q.exe", "C:\\\x83\\\\q.exe"},
+        {"C:\\\x83\\\\", "q.exe", "C:\\\x83\\\\q.exe"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(JoinPath(c.first, c.second), c.joined) << c.first << " + " << c.second;
+    SetHostAnsiCodePage(codePage);
 }
 
 TEST(Product, UninstallKeyIsBelowTheWindowsUninstallList) {

@@ -180,8 +180,10 @@ TEST(UninstallPlan, FindsTheSharedAssociationByItsExtensionKey) {
 }
 
 TEST(UninstallPlan, TellsWhetherAPathIsRemoved) {
-    const UninstallPlan plan = UninstallPlan::Parse(
-        Items({{"delDir", "C:\\Apps\\Q"}, {"delDir", "D:\\"}, {"delFile", "C:\\Other\\uninst.exe"}}));
+    const unsigned codePage = SetHostAnsiCodePage(932);   // "\x83\\" is one character
+    const UninstallPlan plan = UninstallPlan::Parse(Items({{"delDir", "C:\\Apps\\Q"}, {"delDir", "D:\\"},
+                                                           {"delFile", "C:\\Other\\uninst.exe"},
+                                                           {"delDir", "E:\\\x83\\"}}));
     struct Case {
         const char* path;
         bool removed;
@@ -196,11 +198,14 @@ TEST(UninstallPlan, TellsWhetherAPathIsRemoved) {
         {"C:\\Apps\\uninst.exe", false},
         {"C:\\Other\\uninst.exe.bak", false},
         {"C:\\WINDOWS\\TEMP\\uninst.exe", false},
+        {"E:\\\x83\\\\uninst.exe", true},
+        {"E:\\\x83\\x\\uninst.exe", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(plan.Removes(c.path), c.removed);
     }
+    SetHostAnsiCodePage(codePage);
 }
 
 TEST(UninstallPlan, EqualityIgnoresOnlyAsciiCase) {
@@ -208,6 +213,11 @@ TEST(UninstallPlan, EqualityIgnoresOnlyAsciiCase) {
     EXPECT_FALSE(EqualsIgnoringCase("C:\\Q", "C:\\Q\\"));
     EXPECT_FALSE(EqualsIgnoringCase("\xC4", "\xE4"));  // A and a with diaeresis in Latin-1
     EXPECT_TRUE(EqualsIgnoringCase("", ""));
+    const unsigned codePage = SetHostAnsiCodePage(932);   // "\x83" "A" and "\x83" "a" differ
+    EXPECT_FALSE(EqualsIgnoringCase("C:\\\x83" "A", "C:\\\x83" "a"));
+    EXPECT_TRUE(EqualsIgnoringCase("c:\\\x83" "A\\Q", "C:\\\x83" "A\\q"));
+    SetHostAnsiCodePage(codePage);
+    EXPECT_TRUE(EqualsIgnoringCase("C:\\\x83" "A", "C:\\\x83" "a"));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "installer/actions/TargetDirAction.h"
 
 #include "ActionTestSupport.h"
+#include "NoCrtLib/AnsiCodec.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallFolder.h"
 #include "installer/InstallOptions.h"
 #include "platform/DeferredDeletion.h"
 
@@ -294,6 +296,36 @@ TEST_F(TargetDirActionRollback9x, AFailedSchedulingIsReportedAndRollbackGoesOn) 
                                    "Scheduling removing directory on reboot", "Scheduling removing directory failed",
                                    Removing(parent)}));
     EXPECT_FALSE(IsFolder(parent));
+}
+
+// Run with a double-byte ANSI code page (suites ending in "Dbcs": the test list's run that
+// sets QX_DBCS_RUN gives Wine a Japanese locale, code page 932); skipped elsewhere.
+class TargetDirActionDbcs : public ActionTest::Fixture {
+protected:
+    void SetUp() override {
+        if (!IsDBCSLeadByteEx(CP_ACP, 0x83)) {
+            // That run must fail, not pass by skipping, when the locale did not take.
+            ASSERT_EQ(GetEnvironmentVariableA("QX_DBCS_RUN", nullptr, 0), 0u) << "ANSI code page " << GetACP();
+            GTEST_SKIP() << "double-byte ANSI code page only";
+        }
+        ActionTest::Fixture::SetUp();
+    }
+};
+
+TEST_F(TargetDirActionDbcs, FoldersAreWalkedByCharacterNotByByte) {
+    // "\x83\\" and "\x83|" are single characters whose second byte looks like '\' and '|'.
+    const std::string parent = Path("\x83\\x"), dir = Path("\x83\\x\\\x83|");
+    EXPECT_EQ(NormaliseFolder(dir + "\\.", "C:\\"), dir);
+    EXPECT_EQ(FolderNameProblem(dir, 20), "");
+    EXPECT_EQ(ParentFolder(dir), parent);
+    {
+        auto action = std::make_unique<TargetDirAction>(dir);
+        action->Commit();
+    }
+    EXPECT_EQ(Options().UninstallParams, Items({dir, parent}));
+    const std::u16string wide = AnsiToWide(Root()) + u"\\\u30BDx\\\u30DD";
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(wide.c_str()));
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace
