@@ -207,13 +207,14 @@ void CheckBeforeChanges(const RunFlags& flags) {
     if (flags.createDesktopIcon)
         KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop");
 
-    // Read from the file as the extraction reads them, so what is checked is what is installed.
-    ResourceReader package(IDR_PACKAGE, "BINARY");
+    // Read from the held file the extraction reads, so what is checked is what is installed.
+    const OwnImageFile& own = OwnImageFile::Held();
+    ResourceReader package(own, IDR_PACKAGE, "BINARY");
     VerifyStream("package stream", package, facts.packageSize, facts.packageCrc);
-    ResourceReader uninstaller(IDR_UNINSTALLER, "BINARY");
+    ResourceReader uninstaller(own, IDR_UNINSTALLER, "BINARY");
     VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc);
 
-    ResourceReader header(IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
+    ResourceReader header(own, IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
     const BytePiece headerBytes = header.Next();
     CheckFreeSpace(folder, SpaceNeeded(LzmaAloneDecoder::UnpackedSizeOf(headerBytes.bytes, headerBytes.count), facts.uninstallerUnpacked));
 }

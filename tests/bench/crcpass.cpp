@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < repeats; ++i) {
             LARGE_INTEGER start, end;
             QueryPerformanceCounter(&start);
-            ResourceReader package(148, "BINARY");
+            ResourceReader package(OwnImageFile::Held(), 148, "BINARY");
             const StreamDigest digest = DigestStream(package);
             crc = digest.crc;
             bytes = digest.size;
