@@ -173,8 +173,9 @@ class FailedUpgrade(InstallationTest):
         damaged = os.path.join(w.work, "QuarnelixInstaller.exe")
         with open(damaged, "wb") as f:
             f.write(data)
-        error = r"Installation error: The installer's package stream is damaged: CRC-32 [0-9a-f]{8} instead of " \
-                r"[0-9a-f]{8}\r\n"
+        # Wine, like XP SP3 and later, has SHA-256 in CryptoAPI.
+        error = r"Installation error: The installer's package stream is damaged: SHA-256 [0-9a-f]{64} instead of " \
+                r"[0-9a-f]{64}\r\n"
         self.assertRefused(lambda: w.run(damaged, "-installDir=C:\\Apps\\New", "-acceptEULA"), 150, error * 2)
 
         w.write_file("C:\\Data\\notes.txt", b"not a folder")
