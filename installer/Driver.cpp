@@ -3,36 +3,15 @@
 #include "NoCrtLib/AnsiCodec.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/MarkedAnsi.h"
 #include "NoCrtLib/SilentExit.h"
 #include "NoCrtLib/CmdLine.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "ui/Prompt.h"
 
-#include <cstdio>
 
-std::string FolderAsTyped(const std::u16string& typed) {
-    std::string out;
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-        std::size_t units = 1;
-        if (typed[i] >= 0xD800 && typed[i] < 0xDC00 && i + 1 < typed.size() && typed[i + 1] >= 0xDC00 &&
-            typed[i + 1] < 0xE000)
-            units = 2;
-        std::string ansi;
-        if (WideToAnsiExact(typed.substr(i, units), ansi)) {
-            out += ansi;
-        } else {
-            const unsigned long code = units == 2
-                ? 0x10000ul + ((typed[i] - 0xD800ul) << 10) + (typed[i + 1] - 0xDC00ul)
-                : static_cast<unsigned long>(typed[i]);
-            char text[16];
-            std::snprintf(text, sizeof text, "<U+%04lX>", code);
-            out += text;
-        }
-        i += units - 1;
-    }
-    return out;
-}
+std::string FolderAsTyped(const std::u16string& typed) { return AnsiWithCodePoints(typed); }
 
 void ReadUnattendedOptions(CmdLine& commandLine, RunFlags& flags) {
     InstallOptions& options = Options();

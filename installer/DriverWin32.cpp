@@ -7,6 +7,7 @@
 #include "installer/Preflight.h"
 #include "installer/PreviousInstallation.h"
 #include "installer/SystemRequirements.h"
+#include "installer/actions/OwnImageFile.h"
 #include "platform/AdminCheck.h"
 #include "platform/DllSearchPath.h"
 #include "platform/StructuredException.h"
@@ -22,6 +23,9 @@ std::u16string ProcessCommandLine() {
 }
 
 void Run(RunFlags& flags) {
+    // Held from here to the end: the streams checked before the first change are then the
+    // ones extracted, whatever happens to the file's name meanwhile.
+    OwnImageFile::Held();
     InstallOptions& options = Options();
     flags.installForAllUsers = IsAdministratorOr(true);
     CmdLine commandLine(ProcessCommandLine(), CmdLine::ProductSyntax | CmdLine::QuoteRunsOnly);

@@ -12,6 +12,7 @@
 #include "installer/actions/ResourceLoader.h"
 #include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetDirAction.h"
+#include "platform/CryptoSha256.h"
 #include "platform/Handles.h"
 #include "platform/ShellFolders.h"
 #include "platform/WindowsVersionInfo.h"
@@ -216,13 +217,18 @@ void CheckBeforeChanges(const RunFlags& flags) {
     if (flags.createDesktopIcon)
         KnownShellFolder(flags.installForAllUsers ? CommonDesktopFolder() : DesktopFolder(), "desktop");
 
-    // Read from the file as the extraction reads them, so what is checked is what is installed.
-    ResourceReader package(IDR_PACKAGE, "BINARY");
-    VerifyStream("package stream", package, facts.packageSize, facts.packageCrc);
-    ResourceReader uninstaller(IDR_UNINSTALLER, "BINARY");
-    VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc);
+    // Read from the held file the extraction reads, so what is checked is what is installed.
+    const OwnImageFile& own = OwnImageFile::Held();
+    ResourceReader package(own, IDR_PACKAGE, "BINARY");
+    const auto packageHash = CryptoSha256::TryStart();
+    VerifyStream("package stream", package, facts.packageSize, facts.packageCrc, facts.packageSha256,
+                 packageHash.get());
+    ResourceReader uninstaller(own, IDR_UNINSTALLER, "BINARY");
+    const auto uninstallerHash = CryptoSha256::TryStart();
+    VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc,
+                 facts.uninstallerSha256, uninstallerHash.get());
 
-    ResourceReader packageAgain(IDR_PACKAGE, "BINARY");
+    ResourceReader packageAgain(own, IDR_PACKAGE, "BINARY");
     CheckFreeSpace(folder, PackageFileSizes(packageAgain, ProcessVersionInfo().WindowsVersion().a),
                    facts.uninstallerUnpacked);
 }

@@ -21,6 +21,16 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
+std::string Hex(const Sha256Digest& digest) {
+    std::string text;
+    for (const std::uint8_t byte : digest) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, "%02x", byte);
+        text += pair;
+    }
+    return text;
+}
+
 }  // namespace
 
 StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size) {
@@ -31,16 +41,22 @@ StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size) {
     std::uint32_t* fields[] = {&facts.packageSize, &facts.packageCrc, &facts.uninstallerSize,
                                &facts.uninstallerCrc, &facts.uninstallerUnpacked, &facts.longestName};
     for (std::size_t i = 0; i < 6; ++i) *fields[i] = Le32(data + 4 * i);
+    std::copy(data + 24, data + 56, facts.packageSha256.begin());
+    std::copy(data + 56, data + 88, facts.uninstallerSha256.begin());
     return facts;
 }
 
-StreamDigest DigestStream(ByteSource& source) {
+StreamDigest DigestStream(ByteSource& source, Sha256Hash* sha256) {
     StreamDigest digest;
     uLong crc = crc32(0L, Z_NULL, 0);
     for (BytePiece next = source.Next(); next.count; next = source.Next()) {
         const unsigned char* piece = next.bytes;
         std::size_t size = next.count;
         digest.size += size;
+        if (sha256) {
+            sha256->Add(piece, size);
+            continue;
+        }
         // crc32 takes at most a uInt at a time.
         while (size) {
             const uInt n = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
@@ -49,14 +65,23 @@ StreamDigest DigestStream(ByteSource& source) {
             size -= n;
         }
     }
-    digest.crc = static_cast<std::uint32_t>(crc);
+    if (sha256)
+        digest.sha256 = sha256->Finish();
+    else
+        digest.crc = static_cast<std::uint32_t>(crc);
     return digest;
 }
 
-void VerifyStream(const char* name, ByteSource& source, std::uint32_t size, std::uint32_t crc) {
-    const StreamDigest digest = DigestStream(source);
+void VerifyStream(const char* name, ByteSource& source, std::uint32_t size, std::uint32_t crc,
+                  const Sha256Digest& recordedSha256, Sha256Hash* sha256) {
+    const StreamDigest digest = DigestStream(source, sha256);
     const std::string damaged = std::string("The installer's ") + name + " is damaged: ";
     if (digest.size != size)
         throw InstallError(damaged + std::to_string(digest.size) + " bytes instead of " + std::to_string(size));
+    if (sha256) {
+        if (digest.sha256 != recordedSha256)
+            throw InstallError(damaged + "SHA-256 " + Hex(digest.sha256) + " instead of " + Hex(recordedSha256));
+        return;
+    }
     if (digest.crc != crc) throw InstallError(damaged + "CRC-32 " + Hex(digest.crc) + " instead of " + Hex(crc));
 }

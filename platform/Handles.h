@@ -119,3 +119,13 @@ struct CryptProviderTraits {
     ReleaseFn release = nullptr;
 };
 using CryptProvider = Owned<CryptProviderTraits>;
+
+// An HCRYPTHASH of such a provider, destroyed before the provider is released.
+struct CryptHashTraits {
+    using Raw = ULONG_PTR;
+    using DestroyFn = BOOL(WINAPI*)(ULONG_PTR);
+    static Raw None() { return 0; }
+    void Close(Raw hash) const { destroy(hash); }
+    DestroyFn destroy = nullptr;
+};
+using CryptHash = Owned<CryptHashTraits>;

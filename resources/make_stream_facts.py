@@ -1,8 +1,10 @@
 """Writes resource "BINARY" 150: what the installer checks before it changes anything.
 Six unsigned 32-bit little-endian numbers: the size and CRC-32 of the package stream
 (resource 148), the size and CRC-32 of the compressed uninstaller (resource 149), the
-size of uninst.exe itself, and the length of the package's longest file name.
+size of uninst.exe itself, and the length of the package's longest file name; then the
+SHA-256 of the package stream and that of the compressed uninstaller (32 bytes each).
 Usage: make_stream_facts.py <package> <longest name file> <uninst.exe.z> <output>"""
+import hashlib
 import struct
 import sys
 import zlib
@@ -17,6 +19,7 @@ def main(package_path, longest_path, uninstaller_path, out_path):
         longest = int(f.read())
     facts = struct.pack("<6I", len(package), zlib.crc32(package), len(uninstaller), zlib.crc32(uninstaller),
                         len(zlib.decompress(uninstaller)), longest)
+    facts += hashlib.sha256(package).digest() + hashlib.sha256(uninstaller).digest()
     with open(out_path, "wb") as f:
         f.write(facts)
 

@@ -5,7 +5,7 @@
 //
 // Stream: NoCrtLib/PackageWireFormat.h. Failures raise InstallError with the finished text.
 //
-//   ResourceReader package(148, "BINARY");   // or a MemorySource
+//   ResourceReader package(OwnImageFile::Held(), 148, "BINARY");   // or a MemorySource
 //   LzmaAloneDecoder decoder(package);
 //   PackageStreamParser parser(fileWriter, platformId);
 //   for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())

@@ -45,7 +45,7 @@ private:
 }  // namespace
 
 void ExtractZlibResource(const std::string& path, unsigned id) {
-    ResourceReader resource(id, "BINARY");
+    ResourceReader resource(OwnImageFile::Held(), id, "BINARY");
     OutputFile file(path);
     try {
         InflateZlib(resource, [&file](const unsigned char* data, std::size_t size) { file.Write(data, size); });

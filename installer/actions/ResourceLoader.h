@@ -5,8 +5,8 @@
 
 #include <string>
 
-// Inflates the zlib stream of the "BINARY" resource <id>, read from this executable's file
-// in pieces (ResourceReader), into path, creating or truncating the file. Errors of the
+// Inflates the zlib stream of the "BINARY" resource <id>, read from this executable's held
+// file in pieces (ResourceReader), into path, creating or truncating the file. Errors of the
 // output file and of the stream are std::runtime_error ("CreateFileA() failed: ...",
 // "WriteFile() failed: ...", "inflate() failed: ..."), those of finding and reading the
 // resource InstallError; a file this call created is deleted again before the error leaves it.

@@ -1,11 +1,11 @@
 #pragma once
-// A resource of this executable read from the executable's file in pieces, through one
-// buffer of a fixed size, instead of through the loaded image: however large the resource,
-// the process never holds more of it than one piece.
-//     ResourceReader reader(148, "BINARY");
+// A resource of this executable read from the executable's own held file (OwnImageFile) in
+// pieces, through one buffer of a fixed size, instead of through the loaded image: however
+// large the resource, the process never holds more of it than one piece.
+//     ResourceReader reader(OwnImageFile::Held(), 148, "BINARY");
 //     for (BytePiece p = reader.Next(); p.count; p = reader.Next()) use(p.bytes, p.count);
 #include "installer/actions/ByteSource.h"
-#include "platform/Handles.h"
+#include "installer/actions/OwnImageFile.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,10 +15,8 @@ public:
     static constexpr size_t DefaultPieceSize = 0x10000;
 
     // Finds the resource with LoadBinaryResource (and its errors, "FindResourceA() failed: ...")
-    // and opens this executable's file. Errors of the file are InstallError with the Windows
-    // reason ("GetModuleFileNameA() failed: ...", "CreateFileA() failed: ...",
-    // "ReadFile() failed: ...").
-    ResourceReader(unsigned id, const char* type, size_t pieceSize = DefaultPieceSize);
+    // and where it lies in file. Readers of one file keep their own positions.
+    ResourceReader(const OwnImageFile& file, unsigned id, const char* type, size_t pieceSize = DefaultPieceSize);
 
     uint32_t Size() const { return m_size; }
     // The next at most pieceSize bytes of the resource, valid until the next call; an empty
@@ -26,9 +24,8 @@ public:
     BytePiece Next() override;
 
 private:
-    void Read(uint8_t* to, uint32_t count);
-
-    FileHandle m_file;
+    const OwnImageFile& m_file;
+    uint32_t m_offset = 0;
     uint32_t m_size = 0;
     uint32_t m_left = 0;
     std::vector<uint8_t> m_buffer;

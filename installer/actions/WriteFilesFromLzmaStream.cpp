@@ -31,7 +31,7 @@ void WriteFilesFromLzmaStream::Commit() {
 void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder) {
     m_targetFolder = targetFolder;
     // Read from the file in pieces: the image need not hold the package in memory.
-    ResourceReader package(resourceId, "BINARY");
+    ResourceReader package(OwnImageFile::Held(), resourceId, "BINARY");
     if (package.Size() < LzmaAloneDecoder::HeaderSize)
         throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
     LzmaAloneDecoder decoder(package);

@@ -4,6 +4,7 @@ for the current user only; and the installation-folder checks that end a run bef
 anything is installed."""
 import os
 import re
+import shutil
 import subprocess
 
 from harness import HELPERS, INSTALLER
@@ -31,6 +32,18 @@ class InstallTest(InstallationTest):
         self.assertEqual(new, ("REG_EXPAND_SZ", old[1] + ";" + layout.dir))
         self.assertEqual([piece.lower() for piece in new[1].split(";")].count(layout.dir.lower()), 1)
         self.assertFalse(os.path.exists(w.wine_path("C:\\AUTOEXEC.BAT")))
+
+    def test_runs_from_a_folder_the_ansi_code_page_cannot_name(self):
+        # Cyrillic under the prefix's Western code page.
+        w = self.wine
+        os.makedirs(w.wine_path("C:\\Загрузки"))
+        shutil.copyfile(INSTALLER, w.wine_path("C:\\Загрузки\\QuarnelixInstaller.exe"))
+        layout = Layout("C:\\Apps\\Q", w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        before = self.snapshot()
+        result = w.run("C:\\Загрузки\\QuarnelixInstaller.exe", "-installDir=" + layout.dir, "-acceptEULA")
+        self.assertOutput(result, 0, layout.success_lines())
+        self.assertInstalled(layout, before, self.snapshot())
 
     def test_install_for_me_only_without_desktop_icon(self):
         # Start menu and search path of the current user; the associations stay machine-wide.
@@ -167,8 +180,9 @@ class FailedUpgrade(InstallationTest):
         damaged = os.path.join(w.work, "QuarnelixInstaller.exe")
         with open(damaged, "wb") as f:
             f.write(data)
-        error = r"Installation error: The installer's package stream is damaged: CRC-32 [0-9a-f]{8} instead of " \
-                r"[0-9a-f]{8}\r\n"
+        # Wine, like XP SP3 and later, has SHA-256 in CryptoAPI.
+        error = r"Installation error: The installer's package stream is damaged: SHA-256 [0-9a-f]{64} instead of " \
+                r"[0-9a-f]{64}\r\n"
         self.assertRefused(lambda: w.run(damaged, "-installDir=C:\\Apps\\New", "-acceptEULA"), 150, error * 2)
 
         w.write_file("C:\\Data\\notes.txt", b"not a folder")

@@ -90,12 +90,12 @@ class PreviousInstallationTest(PrefixTest):
         self.assertNotIn(b"(use /Force flag to override uninstallation", result.stdout, result)
 
 
-def start_holding_run(test, display=None):
+def start_holding_run(test, display=None, installer=INSTALLER):
     """Starts an unattended run that holds the installers' mutex while the earlier
     uninstaller (which it started, and which does not inherit the mutex) answers only after
     a while; returns it once that uninstaller runs."""
     test.register("4.26", test.fake_command("--handoff=0 --delay=15000"))
-    first = test.wine.start(INSTALLER, "-installDir=C:\\Q1", "-acceptEULA", display=display)
+    first = test.wine.start(installer, "-installDir=C:\\Q1", "-acceptEULA", display=display)
     test.addCleanup(lambda: [stream.close() for stream in first.outfiles])
     log = test.wine.wine_path(OLD_LOG)
     for _ in range(600):
@@ -114,6 +114,25 @@ class OneRunAtATime(PreviousInstallationTest):
                                                                      "installer is running on this machine"] * 2)))
         self.assertEqual(first.wait(timeout=300), 0)
         self.assertFalse(os.path.exists(self.wine.wine_path("C:\\Q2")))
+
+
+class HeldInstallerFile(PreviousInstallationTest):
+    def test_the_installer_file_can_be_neither_renamed_nor_replaced_while_the_run_waits(self):
+        # Extraction comes after the uninstaller: another file under the installer's name
+        # then must not be what gets installed.
+        w = self.wine
+        w.make_dir("C:\\Dl")
+        shutil.copyfile(INSTALLER, w.wine_path("C:\\Dl\\setup.exe"))
+        shutil.copyfile(FAKE, w.wine_path("C:\\Dl\\other.exe"))
+        first = start_holding_run(self, installer="C:\\Dl\\setup.exe")
+        w.run("cmd", "/c", "move", "C:\\Dl\\setup.exe", "C:\\Dl\\renamed.exe")
+        w.run("cmd", "/c", "copy", "/y", "C:\\Dl\\other.exe", "C:\\Dl\\setup.exe")
+        self.assertEqual(first.wait(timeout=300), 0)
+        self.assertFalse(os.path.exists(w.wine_path("C:\\Dl\\renamed.exe")))
+        with open(INSTALLER, "rb") as original:
+            self.assertEqual(w.read_file("C:\\Dl\\setup.exe"), original.read())
+        with open(REAL_UNINST, "rb") as uninstaller:
+            self.assertEqual(w.read_file("C:\\Q1\\uninst.exe"), uninstaller.read())
 
 
 class NothingToRemove(PreviousInstallationTest):

@@ -10,11 +10,33 @@
 
 namespace {
 
-// "" when the bytes "123456789" match size and crc, else the error's text.
-std::string VerifyText(std::uint32_t size, std::uint32_t crc) {
+// Stands in for the system's SHA-256: its "digest" is the count of bytes added, in every byte.
+class CountingHash : public Sha256Hash {
+public:
+    void Add(const std::uint8_t*, std::size_t count) override { m_count += count; }
+    Sha256Digest Finish() override {
+        Sha256Digest digest;
+        digest.fill(static_cast<std::uint8_t>(m_count));
+        return digest;
+    }
+
+private:
+    std::size_t m_count = 0;
+};
+
+Sha256Digest Filled(std::uint8_t byte) {
+    Sha256Digest digest;
+    digest.fill(byte);
+    return digest;
+}
+
+// "" when the bytes "123456789" match size and crc (or, with a hash, the SHA-256), else
+// the error's text.
+std::string VerifyText(std::uint32_t size, std::uint32_t crc, Sha256Hash* sha256 = nullptr,
+                       std::uint8_t recordedFill = 9) {
     try {
-        MemorySource source(reinterpret_cast<const uint8_t*>("123456789"), 9);
-        VerifyStream("package stream", source, size, crc);
+        MemorySource source(reinterpret_cast<const uint8_t*>("123456789"), 9, 4);
+        VerifyStream("package stream", source, size, crc, Filled(recordedFill), sha256);
     } catch (const InstallError& e) {
         return e.what();
     }
@@ -27,6 +49,15 @@ TEST(StreamCheck, NamesTheDamagedStream) {
     EXPECT_EQ(VerifyText(10, 0xCBF43926), "The installer's package stream is damaged: 9 bytes instead of 10");
 }
 
+TEST(StreamCheck, WithAHashComparesTheSha256InsteadOfTheCrc) {
+    CountingHash matching, differing;
+    EXPECT_EQ(VerifyText(9, 0, &matching), "");
+    std::string nines, tens;
+    for (int i = 0; i < 32; ++i) nines += "09", tens += "0a";
+    EXPECT_EQ(VerifyText(9, 0xCBF43926, &differing, 10),
+              "The installer's package stream is damaged: SHA-256 " + nines + " instead of " + tens);
+}
+
 TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
     MemorySource pieces(reinterpret_cast<const uint8_t*>("123456789"), 9, 3);
     const StreamDigest digest = DigestStream(pieces);
@@ -35,7 +66,11 @@ TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
 
     std::vector<unsigned char> record(StreamFactsSize);
     for (std::size_t i = 0; i < record.size(); ++i) record[i] = static_cast<unsigned char>(i + 1);
-    EXPECT_EQ(ParseStreamFacts(record.data(), record.size()).longestName, 0x18171615u);
+    const StreamFacts facts = ParseStreamFacts(record.data(), record.size());
+    EXPECT_EQ(facts.longestName, 0x18171615u);
+    EXPECT_EQ(facts.packageSha256.front(), 25);
+    EXPECT_EQ(facts.uninstallerSha256.front(), 57);
+    EXPECT_EQ(facts.uninstallerSha256.back(), 88);
     EXPECT_THROW(ParseStreamFacts(record.data(), record.size() - 1), InstallError);
     const unsigned char header[13] = {0x5D, 0, 0, 0, 2, 0x10, 0x20, 0, 0, 1, 0, 0, 0};
     EXPECT_EQ(LzmaAloneDecoder::UnpackedSizeOf(header, 13), 0x100002010ull);

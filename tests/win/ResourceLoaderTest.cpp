@@ -33,22 +33,28 @@ TEST_F(ResourceLoaderTest, LoadsTheBytesOfThisExecutablesResources) {
 }
 
 // The file's layout differs from the image's (sections 0x200-aligned in the file), so
-// bytes from the wrong place would show.
+// bytes from the wrong place would show. Two readers of the one held file take turns.
 TEST_F(ResourceLoaderTest, ReadsAResourceFromTheFileInPiecesAsTheImageHoldsIt) {
     const std::string image = AsText(LoadBinaryResource(IDT_ZLIB_GOOD_PLAIN, "BINARY"));
+    const std::string rtfImage = LoadRtfResource(IDT_RTF_SAMPLE);
     ASSERT_GT(image.size(), 2 * ResourceReader::DefaultPieceSize);
     for (size_t pieceSize : {size_t(1000), ResourceReader::DefaultPieceSize}) {
-        ResourceReader reader(IDT_ZLIB_GOOD_PLAIN, "BINARY", pieceSize);
+        ResourceReader reader(OwnImageFile::Held(), IDT_ZLIB_GOOD_PLAIN, "BINARY", pieceSize);
+        ResourceReader other(OwnImageFile::Held(), IDT_RTF_SAMPLE, "RTF", 5);
         EXPECT_EQ(reader.Size(), image.size());
-        std::string read;
+        std::string read, otherRead;
         for (BytePiece p = reader.Next(); p.count; p = reader.Next()) {
             EXPECT_LE(p.count, pieceSize);
             read.append(reinterpret_cast<const char*>(p.bytes), p.count);
+            const BytePiece q = other.Next();
+            otherRead.append(reinterpret_cast<const char*>(q.bytes), q.count);
         }
         EXPECT_TRUE(read == image) << pieceSize;
+        EXPECT_EQ(otherRead, rtfImage.substr(0, otherRead.size()));
+        EXPECT_GT(otherRead.size(), 5u);
     }
     std::string rtf;
-    ResourceReader rtfReader(IDT_RTF_SAMPLE, "RTF");
+    ResourceReader rtfReader(OwnImageFile::Held(), IDT_RTF_SAMPLE, "RTF");
     for (BytePiece p = rtfReader.Next(); p.count; p = rtfReader.Next()) rtf.append(reinterpret_cast<const char*>(p.bytes), p.count);
     EXPECT_EQ(rtf, LoadRtfResource(IDT_RTF_SAMPLE));
 }
