@@ -9,14 +9,6 @@ namespace {
 // the run goes on.
 const std::uint64_t SpaceMargin = 1024 * 1024;
 
-class SizingSink : public PackageStreamParser::Sink {
-public:
-    std::vector<std::uint64_t> sizes;
-    void BeginFile(const PackageStreamParser::File&) override { sizes.push_back(0); }
-    void FileData(const uint8_t*, size_t count) override { sizes.back() += count; }
-    void EndFile() override {}
-};
-
 // a + b, or false when the sum does not fit.
 bool AddTo(std::uint64_t& a, std::uint64_t b) {
     if (b > UINT64_MAX - a) return false;
@@ -38,16 +30,17 @@ std::string InstallerMutexName(const VersionTriple& windows) {
     return sessions ? std::string("Global\\") + name : std::string(name);
 }
 
-std::vector<std::uint64_t> PackageFileSizes(ByteSource& package, unsigned platformId) {
-    // The stream has no index of its files, so their sizes are only known by decoding it; the
-    // package is small, and a stream that cannot be decoded is better found before any change.
-    SizingSink sink;
+std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned platformId) {
+    std::vector<std::uint64_t> sizes;
+    for (const PackagedFile& file : facts.files)
+        if (PackageStreamParser::IsSelected(static_cast<std::uint8_t>(file.platformMask), platformId))
+            sizes.push_back(file.size);
+    return sizes;
+}
+
+void CheckPackageHeader(ByteSource& package) {
+    // The decoder reads and judges the header at once; it is dropped before any data.
     LzmaAloneDecoder decoder(package);
-    PackageStreamParser parser(sink, platformId);
-    for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
-        parser.ProcessOutBytes(piece.bytes, piece.count);
-    parser.Finish();
-    return sink.sizes;
 }
 
 std::uint64_t SpaceNeeded(const std::vector<std::uint64_t>& fileSizes, std::uint64_t clusterSize) {

@@ -17,10 +17,12 @@
 std::string InstallerMutexName(const VersionTriple& windows);
 
 // The size of each file the package stream writes on the platform (as the parser takes
-// platformId), in stream order. The stream is decoded for it: a stream the decoder refuses
-// (an end marker instead of a size, bad properties, damaged data) throws the decoder's
-// InstallError, as the extraction would.
-std::vector<std::uint64_t> PackageFileSizes(ByteSource& package, unsigned platformId);
+// platformId), in stream order, as the build recorded them.
+std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned platformId);
+
+// Throws the decoder's InstallError for a header it refuses (an end marker instead of a
+// size, bad properties, a short stream), as the extraction would, but before any change.
+void CheckPackageHeader(ByteSource& package);
 
 // The space the files need on a volume of clusterSize bytes per cluster (0 when unknown,
 // then counted in bytes), each rounded up to whole clusters, with a margin. Throws

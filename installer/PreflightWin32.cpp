@@ -9,6 +9,7 @@
 #include "installer/InstallFolder.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
+#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/ResourceLoader.h"
 #include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetDirAction.h"
@@ -228,7 +229,8 @@ void CheckBeforeChanges(const RunFlags& flags) {
     VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc,
                  facts.uninstallerSha256, uninstallerHash.get());
 
-    ResourceReader packageAgain(own, IDR_PACKAGE, "BINARY");
-    CheckFreeSpace(folder, PackageFileSizes(packageAgain, ProcessVersionInfo().WindowsVersion().a),
+    ResourceReader packageHeader(own, IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
+    CheckPackageHeader(packageHeader);
+    CheckFreeSpace(folder, PackageFileSizes(facts, ProcessVersionInfo().WindowsVersion().a),
                    facts.uninstallerUnpacked);
 }

@@ -6,9 +6,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Resource 150: six unsigned 32-bit little-endian numbers in this order, then the two
-// SHA-256 digests.
+// SHA-256 digests, then the number of packaged files and a (platform mask, size) pair of
+// numbers for each, in stream order.
+struct PackagedFile {
+    std::uint32_t platformMask = 0;
+    std::uint32_t size = 0;
+};
 struct StreamFacts {
     std::uint32_t packageSize = 0;          // resource 148
     std::uint32_t packageCrc = 0;
@@ -18,10 +24,12 @@ struct StreamFacts {
     std::uint32_t longestName = 0;          // longest file name of the package, "uninst.exe" included
     Sha256Digest packageSha256 = {};
     Sha256Digest uninstallerSha256 = {};
+    std::vector<PackagedFile> files;
 };
+// The record without its file list (which begins with its count).
 constexpr std::size_t StreamFactsSize = 24 + 2 * 32;
 
-// Throws InstallError when the record has another size.
+// Throws InstallError when the record has another size than its file count gives.
 StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size);
 
 struct StreamDigest {

@@ -1,7 +1,9 @@
 // mkpackage: writes the installer's package stream from a product folder and a manifest.
 // Usage: mkpackage <manifest> <product folder> <output file> [<longest name file>]
 // The optional fourth file receives, in decimal, the length of the longest name the
-// installer will write into its folder ("uninst.exe" included), for its path-length check.
+// installer will write into its folder ("uninst.exe" included), for its path-length check;
+// then a line "<platform mask> <size>" for each file in stream order, for its space check
+// (the stream has no index, and decoding it to learn the sizes would cost a whole pass).
 // The output depends on nothing but the manifest and the files' contents.
 #include "tools/LzmaAloneEncoder.h"
 #include "tools/PackageManifest.h"
@@ -59,14 +61,17 @@ int main(int argc, char** argv) {
 
         PackageStreamWriter writer;
         std::size_t longest = std::string("uninst.exe").size();
+        std::string sizes;
         for (const PackageManifest::Entry& e : manifest.Entries()) {
-            writer.AddFile(e.name, e.platformMask, e.uninstaller, ReadFile(folder / e.source));
+            const std::vector<uint8_t> bytes = ReadFile(folder / e.source);
+            writer.AddFile(e.name, e.platformMask, e.uninstaller, bytes);
             if (!e.uninstaller) longest = std::max(longest, e.name.size());
+            sizes += std::to_string(e.platformMask) + " " + std::to_string(bytes.size()) + "\n";
         }
         const std::vector<uint8_t> package = LzmaAloneEncoder::Encode(writer.Stream());
         WriteFile(argv[3], package);
         if (argc == 5) {
-            const std::string text = std::to_string(longest) + "\n";
+            const std::string text = std::to_string(longest) + "\n" + sizes;
             WriteFile(argv[4], std::vector<uint8_t>(text.begin(), text.end()));
         }
         std::cout << "mkpackage: " << manifest.Entries().size() << " files, " << writer.Stream().size()

@@ -80,11 +80,13 @@ TEST(PackageRoundTrip, InstallsWhatTheBuildPacked) {
     EXPECT_EQ(on9x.order, onNt.order);
     EXPECT_TRUE(on9x.contents["qxagent.exe"] == w9x);
 
-    // The pre-flight counts what each platform gets written.
-    for (unsigned platform : {2u, 1u}) {
-        MemorySource source(package.data(), package.size(), 1000);
-        const std::vector<std::uint64_t> sizes = {400000, platform == 2 ? 5000u : 6000u, 0, 2, 7};
-        EXPECT_EQ(PackageFileSizes(source, platform), sizes) << platform;
+    // The pre-flight counts, from the build's record, what the parser writes on each platform.
+    StreamFacts facts;
+    facts.files = {{3, 400000}, {1, 5000}, {2, 6000}, {3, 0}, {3, 2}, {3, 7}};
+    for (const auto& [platform, installed] : {std::pair(2u, &onNt), std::pair(1u, &on9x)}) {
+        std::vector<std::uint64_t> written;
+        for (const std::string& name : installed->order) written.push_back(installed->contents.at(name).size());
+        EXPECT_EQ(PackageFileSizes(facts, platform), written) << platform;
     }
 }
 
@@ -95,7 +97,7 @@ TEST(PackageRoundTrip, PreflightRefusesAnEndMarkerWithTheDecodersText) {
     std::fill(package.begin() + 5, package.begin() + 13, 0xFF);   // no size: an end marker closes the data
     MemorySource source(package.data(), package.size());
     try {
-        PackageFileSizes(source, 2);
+        CheckPackageHeader(source);
         ADD_FAILURE() << "accepted";
     } catch (const InstallError& e) {
         EXPECT_STREQ(e.what(), "WriteFilesFromLzmaStream: end-of-stream marker not supported");

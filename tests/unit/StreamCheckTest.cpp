@@ -66,12 +66,20 @@ TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
 
     std::vector<unsigned char> record(StreamFactsSize);
     for (std::size_t i = 0; i < record.size(); ++i) record[i] = static_cast<unsigned char>(i + 1);
+    // Two files: (mask 3, 0x10203), (mask 1, 5).
+    const unsigned char files[] = {2, 0, 0, 0, 3, 0, 0, 0, 3, 2, 1, 0, 1, 0, 0, 0, 5, 0, 0, 0};
+    record.insert(record.end(), files, files + sizeof files);
     const StreamFacts facts = ParseStreamFacts(record.data(), record.size());
     EXPECT_EQ(facts.longestName, 0x18171615u);
     EXPECT_EQ(facts.packageSha256.front(), 25);
     EXPECT_EQ(facts.uninstallerSha256.front(), 57);
     EXPECT_EQ(facts.uninstallerSha256.back(), 88);
+    ASSERT_EQ(facts.files.size(), 2u);
+    EXPECT_EQ((std::pair(facts.files[0].platformMask, facts.files[0].size)), (std::pair(3u, 0x10203u)));
+    EXPECT_EQ((std::pair(facts.files[1].platformMask, facts.files[1].size)), (std::pair(1u, 5u)));
     EXPECT_THROW(ParseStreamFacts(record.data(), record.size() - 1), InstallError);
+    record[StreamFactsSize] = 0xFF;   // a count the list does not hold
+    EXPECT_THROW(ParseStreamFacts(record.data(), record.size()), InstallError);
     const unsigned char header[13] = {0x5D, 0, 0, 0, 2, 0x10, 0x20, 0, 0, 1, 0, 0, 0};
     EXPECT_EQ(LzmaAloneDecoder::UnpackedSizeOf(header, 13), 0x100002010ull);
 }
