@@ -92,12 +92,13 @@ done
 # and the installer's file layout.
 crc_build=$root/build-decode/win
 if [ ! -f "$winbench/crcpass.exe" ] || [ "$src/tests/bench/crcpass.cpp" -nt "$winbench/crcpass.exe" ] ||
-   [ "$crc_build/libqxlib.a" -nt "$winbench/crcpass.exe" ] ||
+   [ "$crc_build/libqx_installer.a" -nt "$winbench/crcpass.exe" ] ||
    [ "$crc_build/package/quarnelix.pkg" -nt "$winbench/crcpass.exe" ]; then
     echo "148 BINARY \"$crc_build/package/quarnelix.pkg\"" >"$winbench/crcpass.rc"
     $arch-w64-mingw32-windres -O coff "$winbench/crcpass.rc" "$winbench/crcpass.res"
     "$cxx" "${flags[@]}" -I"$src" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -o "$winbench/crcpass.exe" \
-        "$src/tests/bench/crcpass.cpp" "$winbench/crcpass.res" "$crc_build/libqxlib.a" \
+        "$src/tests/bench/crcpass.cpp" "$winbench/crcpass.res" -Wl,--start-group \
+        "$crc_build"/libqx_{installer,actions,ui,prompt,platform,mulib,nocrt}.a -Wl,--end-group \
         /usr/$arch-w64-mingw32/lib/libz.a -lkernel32 -luser32 \
         -Wl,--file-alignment=0x1000 -Wl,--section-alignment=0x1000
 fi
@@ -165,6 +166,7 @@ for rep in $(seq 1 "$repeats"); do
         if [ "$kind" = decode ]; then
             sync
             "$QX_WINE" "$winbench/peakws.exe" "$(winpath "$winbench/crcpass.exe")" 3 >"$out/crc.txt" 2>&1
+            "$QX_WINE" "$winbench/crcpass.exe" 3 sha256 >"$out/sha.txt" 2>&1
         fi
         wineserver -k
         wineserver -w
@@ -177,7 +179,7 @@ done
 echo "== load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$root/load.txt"
 
 python3 - "$root" "$repeats" "${kinds[@]}" <<'EOF'
-import re, statistics, struct, sys, zlib
+import hashlib, re, statistics, struct, sys, zlib
 root, repeats, kinds = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 MiB = 1 << 20
 
@@ -225,6 +227,11 @@ for kind in kinds:
             if (int(m.group(1)), int(m.group(2), 16)) != (len(package), zlib.crc32(package)):
                 sys.exit("crcpass read other bytes than the package in " + d)
             run.update(crc=float(m.group(3)), crc_peak=peakws(d + "/crc.txt")[2])
+            text = read(d + "/sha.txt")
+            m = re.search(r"crcpass: (\d+) bytes, sha256 ([0-9a-f]+), median of \d+: ([\d.]+) s", text)
+            if not m or m.group(2) != hashlib.sha256(package).hexdigest():
+                sys.exit("the SHA-256 pass failed or read other bytes in %s:\n%s" % (d, text))
+            run.update(sha=float(m.group(3)))
         runs.append(run)
     runs_of[kind] = runs
     meds[kind] = {k: statistics.median(r[k] for r in runs) for k in runs[0]}
@@ -257,6 +264,7 @@ row("  of that, start-up alone (-?)", lambda f, m, k: "%.1f MiB" % ((m["startup"
 row("  of that, added by extraction and the rest", lambda f, m, k: "%.1f MiB" % ((m["peak"] - m["startup"]) / MiB))
 row("CRC-32 of the package read from the file", lambda f, m, k: "%.3f s, %.1f%% of extraction (target <= 5%%)" % (m["crc"], 100 * m["crc"] / m["install"]))
 row("  its peak working set above trivial", lambda f, m, k: "%.1f MiB" % ((m["crc_peak"] - m["trivial"]) / MiB))
+row("SHA-256 of it (the system's)", lambda f, m, k: "%.3f s, %.1f%% of extraction (target <= 5%%)" % (m["sha"], 100 * m["sha"] / m["install"]))
 for kind in kinds:
     for i, r in enumerate(runs_of[kind], 1):
         print("  %s-bound run %d: installer %.3f s, native %.3f s, bare %.3f s, installer peak %.1f MiB%s"
