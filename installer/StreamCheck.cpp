@@ -1,6 +1,7 @@
 #include "installer/StreamCheck.h"
 
 #include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/LittleEndian.h"
 
 #include <zlib.h>
 
@@ -9,11 +10,6 @@
 #include <string>
 
 namespace {
-
-std::uint32_t Le32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 std::string Hex(std::uint32_t value) {
     char text[16];

@@ -31,7 +31,7 @@ if [ "$QX_HOST_I386" = 1 ]; then
 else
     arch=x86_64
     export QX_WINE_ARCH=win64
-    if [ -z "${QX_IN_ISOLATED_BINFMT:-}" ]; then QX_IN_ISOLATED_BINFMT=1 qx_isolated_binfmt "$0" "$@"; exit; fi
+    qx_isolate_script "$0" "$@"
 fi
 root=$(realpath -m "${1:-$src/build/bench-install}")
 repeats=${2:-3}

@@ -9,7 +9,8 @@
 #
 # qx_host sets QX_HOST_I386 (1 or 0) and prints one line saying which kind it found; the
 # answer is exported, so scripts started from here neither ask nor say it again.
-# qx_isolated_binfmt CMD... runs CMD where no emulated i386 handler can be used.
+# qx_isolated_binfmt CMD... runs CMD where no emulated i386 handler can be used;
+# qx_isolate_script "$0" "$@" re-runs the calling script that way, once.
 
 qx_probe_i386() {
     # exit(42) as a static i386 ELF program: 42 means the kernel really ran it.
@@ -56,4 +57,10 @@ qx_isolated_binfmt() {
     else
         "$@"
     fi
+}
+
+qx_isolate_script() {
+    [ -z "${QX_IN_ISOLATED_BINFMT:-}" ] || return 0
+    QX_IN_ISOLATED_BINFMT=1 qx_isolated_binfmt "$@"
+    exit
 }

@@ -13,7 +13,7 @@ if [ "$QX_HOST_I386" = 1 ]; then
 else   # the twin looks the same; its 32-bit original cannot run here
     helpers=$src/build/win64/e2e-helpers exe=$src/dist-x64/QuarnelixInstaller.exe
     export QX_WINE_ARCH=win64
-    if [ -z "${QX_IN_ISOLATED_BINFMT:-}" ]; then QX_IN_ISOLATED_BINFMT=1 qx_isolated_binfmt "$0" "$@"; exit; fi
+    qx_isolate_script "$0" "$@"
 fi
 . "$src/tests/wine/env.sh"
 mkdir -p "$out"

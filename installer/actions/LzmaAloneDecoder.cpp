@@ -1,6 +1,7 @@
 #include "installer/actions/LzmaAloneDecoder.h"
 
 #include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/LittleEndian.h"
 
 #include <LzmaDec.h>
 
@@ -13,10 +14,6 @@ namespace {
 
 void* SdkAlloc(void*, size_t size) { return size ? std::malloc(size) : nullptr; }
 void SdkFree(void*, void* address) { std::free(address); }
-
-uint32_t ReadLe32(const uint8_t* p) {
-    return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 [[noreturn]] void ThrowDecodeError(SRes code) {
     throw InstallError("LzmaDecode() failed: error " + std::to_string(code));
@@ -82,7 +79,7 @@ void LzmaAloneDecoder::ReadHeader() {
     // larger than the whole unpacked data would only waste memory.
     uint8_t sdkProps[LZMA_PROPS_SIZE];
     std::copy(stream, stream + LZMA_PROPS_SIZE, sdkProps);
-    uint32_t dictionary = ReadLe32(stream + 1);
+    uint32_t dictionary = Le32(stream + 1);
     if (dictionary > m_unpackedSize) {
         dictionary = static_cast<uint32_t>(m_unpackedSize);
         for (int i = 0; i < 4; ++i) sdkProps[1 + i] = static_cast<uint8_t>(dictionary >> (8 * i));

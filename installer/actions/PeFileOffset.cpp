@@ -1,13 +1,8 @@
 #include "installer/actions/PeFileOffset.h"
 
+#include "NoCrtLib/LittleEndian.h"
+
 #include <algorithm>
-
-namespace {
-
-uint32_t Le16(const uint8_t* p) { return p[0] | (uint32_t(p[1]) << 8); }
-uint32_t Le32(const uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
-
-}  // namespace
 
 std::optional<uint32_t> PeFileOffset(const uint8_t* headers, size_t headerSize, uint32_t rva, uint32_t size) {
     if (headerSize < 0x40 || headers[0] != 'M' || headers[1] != 'Z') return std::nullopt;

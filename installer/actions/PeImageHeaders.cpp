@@ -1,12 +1,11 @@
 #include "installer/actions/PeImageHeaders.h"
 
+#include "NoCrtLib/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-uint32_t Le16(const uint8_t* p) { return p[0] | (uint32_t(p[1]) << 8); }
-uint32_t Le32(const uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
 
 // Real headers fit in the image's first pages; anything beyond is no linker's.
 const uint32_t MaxHeaders = 0x10000;
