@@ -136,6 +136,12 @@ LONG WINAPI TopLevelTranslator(EXCEPTION_POINTERS* pointers) {
 
 bool InstallFaultTranslator(FaultHook hook) {
     RemoveFaultTranslator();
+#if defined(__x86_64__)
+    // Not in the 64-bit twin: throwing from the thunk crashes Wine's x64 exception dispatch,
+    // so a fault there is left to the system (the release is 32-bit).
+    (void)hook;
+    return false;
+#endif
     FindOwnImage();
     if (hook == FaultHook::Vectored) {
         // Resolved by name: Windows before XP has no vectored handlers.
