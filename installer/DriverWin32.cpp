@@ -9,6 +9,7 @@
 #include "installer/SystemRequirements.h"
 #include "installer/actions/OwnImageFile.h"
 #include "platform/AdminCheck.h"
+#include "platform/ConsoleStop.h"
 #include "platform/DllSearchPath.h"
 #include "platform/StructuredException.h"
 #include "ui/InstallerDialog.h"
@@ -67,6 +68,7 @@ void Run(RunFlags& flags) {
 int RunInstaller() {
     InstallExceptionTranslators();
     RestrictDllSearchPath();
+    InstallConsoleStopHandler();
     RunFlags flags;
     int code;
     try {

@@ -6,6 +6,7 @@
 #include "installer/Product.h"
 #include "installer/SearchPath.h"
 #include "installer/actions/FileAssocAction.h"
+#include "installer/actions/RunRecord.h"
 #include "installer/actions/ShortcutAction.h"
 #include "installer/actions/TargetDirAction.h"
 #include "installer/actions/TargetFileAction.h"
@@ -14,6 +15,7 @@
 #include "installer/actions/WriteFilesFromLzmaStream.h"
 #include "platform/Handles.h"
 #include "platform/ShellFolders.h"
+#include "platform/WindowsVersionInfo.h"
 #include "resources/resource.h"
 #include "ui/Prompt.h"
 
@@ -52,13 +54,17 @@ void InstallProduct(const RunFlags& flags) {
     options.uninstallerPath = JoinPath(dir, "uninst.exe");
     options.mainProgramPath = JoinPath(dir, "quarnelix.exe");
 
+    // Every change from here on is entered in the record before it is made; a run cut short
+    // is undone from it by the next run.
+    RunRecord record;
     // Every action built from here on registers with the journal, which commits them all.
     ActionJournal journal;
     // Declared in creation order: leaving this block by an exception destroys them
     // newest first, which is the rollback.
     TargetDirAction installFolder(dir);
     WriteFilesFromLzmaStream packageFiles;
-    packageFiles.Extract(IDR_PACKAGE, dir);
+    packageFiles.Extract(IDR_PACKAGE, dir,
+                         PackageFileNames(LoadStreamFacts(), WindowsVersionInfo().WindowsVersion().a));
     TargetFileAction uninstaller(IDR_UNINSTALLER, "");
 
     std::string startMenu = JoinPath(
@@ -100,6 +106,7 @@ void InstallProduct(const RunFlags& flags) {
     AddToSearchPath(dir, flags.installForAllUsers);
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr);
 
+    record.MarkCommitted();
     journal.CommitAll();
 
     const std::string completed = std::string(ProductFullName) + " " + Version() + " installation completed";

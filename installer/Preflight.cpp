@@ -38,6 +38,14 @@ std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned p
     return sizes;
 }
 
+std::vector<std::string> PackageFileNames(const StreamFacts& facts, unsigned platformId) {
+    std::vector<std::string> names;
+    for (const PackagedFile& file : facts.files)
+        if (PackageStreamParser::IsSelected(static_cast<std::uint8_t>(file.platformMask), platformId))
+            names.push_back(file.name);
+    return names;
+}
+
 void CheckPackageHeader(ByteSource& package) {
     // The decoder reads and judges the header at once; it is dropped before any data.
     LzmaAloneDecoder decoder(package);

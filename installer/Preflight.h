@@ -19,6 +19,8 @@ std::string InstallerMutexName(const VersionTriple& windows);
 // The size of each file the package stream writes on the platform (as the parser takes
 // platformId), in stream order, as the build recorded them.
 std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned platformId);
+// Their names, "" for the uninstaller.
+std::vector<std::string> PackageFileNames(const StreamFacts& facts, unsigned platformId);
 
 // Throws the decoder's InstallError for a header it refuses (an end marker instead of a
 // size, bad properties, a short stream), as the extraction would, but before any change.

@@ -12,6 +12,7 @@
 #include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/ResourceLoader.h"
 #include "installer/actions/ResourceReader.h"
+#include "installer/actions/RunRecord.h"
 #include "installer/actions/TargetDirAction.h"
 #include "platform/CryptoSha256.h"
 #include "platform/Handles.h"
@@ -207,6 +208,8 @@ std::string KnownShellFolder(const std::string& folder, const char* what) {
 
 void CheckBeforeChanges(const RunFlags& flags) {
     HoldRunMutex();
+    // What a run cut short left behind would fail the checks below, or be taken for the user's.
+    RecoverInterruptedRun();
     const InstallOptions& options = Options();
     const StreamFacts facts = LoadStreamFacts();
     if (!options.unrepresentableInstallDir.empty())

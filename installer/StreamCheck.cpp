@@ -32,20 +32,29 @@ std::string Hex(const Sha256Digest& digest) {
 StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size) {
     const std::uint32_t count = size >= StreamFactsSize + 4 ? Le32(data + StreamFactsSize) : 0;
     // In 64 bits: a damaged count must not wrap the size it promises.
-    const std::uint64_t expected = StreamFactsSize + 4 + 8 * static_cast<std::uint64_t>(count);
-    if (size != expected)
-        throw InstallError("The installer's stream record is damaged: " + std::to_string(size) + " bytes instead of " +
-                           std::to_string(expected));
+    const std::uint64_t fixed = StreamFactsSize + 4 + 8 * static_cast<std::uint64_t>(count);
+    // Each name takes at least its zero byte.
+    if (size < fixed + count)
+        throw InstallError("The installer's stream record is damaged: " + std::to_string(size) +
+                           " bytes instead of at least " + std::to_string(fixed + count));
     StreamFacts facts;
     std::uint32_t* fields[] = {&facts.packageSize, &facts.packageCrc, &facts.uninstallerSize,
                                &facts.uninstallerCrc, &facts.uninstallerUnpacked, &facts.longestName};
     for (std::size_t i = 0; i < 6; ++i) *fields[i] = Le32(data + 4 * i);
     std::copy(data + 24, data + 56, facts.packageSha256.begin());
     std::copy(data + 56, data + 88, facts.uninstallerSha256.begin());
+    const char* name = reinterpret_cast<const char*>(data + fixed);
+    const char* const end = reinterpret_cast<const char*>(data + size);
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* entry = data + StreamFactsSize + 4 + 8 * i;
-        facts.files.push_back({Le32(entry), Le32(entry + 4)});
+        const char* zero = std::find(name, end, '\0');
+        if (zero == end) throw InstallError("The installer's stream record is damaged: a file name has no end");
+        facts.files.push_back({Le32(entry), Le32(entry + 4), std::string(name, zero)});
+        name = zero + 1;
     }
+    if (name != end)
+        throw InstallError("The installer's stream record is damaged: " + std::to_string(end - name) +
+                           " bytes after the last file name");
     return facts;
 }
 

@@ -6,14 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Resource 150: six unsigned 32-bit little-endian numbers in this order, then the two
 // SHA-256 digests, then the number of packaged files and a (platform mask, size) pair of
-// numbers for each, in stream order.
+// numbers for each, in stream order; then each file's name, ending with a zero byte (empty
+// for the uninstaller, which goes to its own path).
 struct PackagedFile {
     std::uint32_t platformMask = 0;
     std::uint32_t size = 0;
+    std::string name;
 };
 struct StreamFacts {
     std::uint32_t packageSize = 0;          // resource 148
@@ -29,7 +32,7 @@ struct StreamFacts {
 // The record without its file list (which begins with its count).
 constexpr std::size_t StreamFactsSize = 24 + 2 * 32;
 
-// Throws InstallError when the record has another size than its file count gives.
+// Throws InstallError when the record has another size than its file count and names give.
 StreamFacts ParseStreamFacts(const unsigned char* data, std::size_t size);
 
 struct StreamDigest {

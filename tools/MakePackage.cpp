@@ -2,8 +2,9 @@
 // Usage: mkpackage <manifest> <product folder> <output file> [<longest name file>]
 // The optional fourth file receives, in decimal, the length of the longest name the
 // installer will write into its folder ("uninst.exe" included), for its path-length check;
-// then a line "<platform mask> <size>" for each file in stream order, for its space check
-// (the stream has no index, and decoding it to learn the sizes would cost a whole pass).
+// then a line "<platform mask> <size> <name>" for each file in stream order (no name for the
+// uninstaller), for its space check and its run record (the stream has no index, and
+// decoding it to learn sizes and names would cost a whole pass).
 // The output depends on nothing but the manifest and the files' contents.
 #include "tools/LzmaAloneEncoder.h"
 #include "tools/PackageManifest.h"
@@ -66,7 +67,9 @@ int main(int argc, char** argv) {
             const std::vector<uint8_t> bytes = ReadFile(folder / e.source);
             writer.AddFile(e.name, e.platformMask, e.uninstaller, bytes);
             if (!e.uninstaller) longest = std::max(longest, e.name.size());
-            sizes += std::to_string(e.platformMask) + " " + std::to_string(bytes.size()) + "\n";
+            // The uninstaller's line has no name: the installer writes it to its own path.
+            sizes += std::to_string(e.platformMask) + " " + std::to_string(bytes.size()) + " " +
+                     (e.uninstaller ? std::string() : e.name) + "\n";
         }
         const std::vector<uint8_t> package = LzmaAloneEncoder::Encode(writer.Stream());
         WriteFile(argv[3], package);

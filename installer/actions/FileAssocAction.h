@@ -22,15 +22,15 @@ public:
     // Set once the extension points at the ProgID: rollback is then pending.
     bool Registered() const { return m_registered; }
 
+    // The undo rule of an association entry (extension, previous value, "1" when the
+    // extension key existed, ProgID, "1" when the ProgID key was made).
+    static void Undo(const UndoEntry& entry) noexcept;
+
 private:
-    void Rollback() noexcept;
-    void Report(bool restoring, const std::string& reason);
+    static void Report(bool restoring, const std::string& extension, const std::string& reason);
 
     std::string m_extension;
     std::string m_extensionKey;  // full name, "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\<extension>"
     std::string m_previousValue;
     bool m_registered = false;
-    bool m_createdKey = false;  // the extension key did not exist before
-    std::string m_progIdKey;    // full name, as m_extensionKey
-    bool m_createsProgId = false;  // the ProgID key did not exist before
 };

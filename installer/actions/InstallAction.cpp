@@ -14,7 +14,6 @@ ActionJournal::~ActionJournal() {
 }
 
 void ActionJournal::CommitAll() {
-    // A folder action commits the parents it made, which registered after it.
     for (InstallAction* action : m_actions)
         if (!action->IsCommitted()) action->Commit();
 }

@@ -1,9 +1,13 @@
 #pragma once
-// Base of every recorded change to the machine. A derived constructor makes the change
-// and records what it replaced; its destructor undoes the change unless the action was
+// Base of every recorded change to the machine. A derived constructor enters each change
+// it is about to make (Record: the run record on disk and the action's own list) and then
+// makes it; its destructor applies the undo rules to its entries unless the action was
 // committed or the run was started with -noRollback. The driver holds the actions as
 // scoped objects, so an exception that leaves the sequence undoes them newest first.
+#include "installer/actions/RunRecordFormat.h"
+
 #include <cstddef>
+#include <string>
 #include <vector>
 
 class InstallAction;
@@ -44,6 +48,20 @@ public:
 protected:
     // For destructors: true when the change must be undone now.
     bool ShouldUndo() const;
+
+    // Enters a change before it is made; throws InstallError when the record cannot be
+    // written, or when the user stopped the run (Ctrl+C, the console closed).
+    void Record(UndoEntry entry);
+    // The undo rules on this action's entries, newest first; then it holds none.
+    void UndoRecorded() noexcept;
+    // The commit rules on them: what was kept aside goes.
+    void KeepRecorded() noexcept;
+    // Renames the file at path aside within its folder (copies it, when it cannot be
+    // renamed), entering it first; returns the name it waits under, or "" when path is
+    // missing or a folder. Throws InstallError when it can be neither renamed nor copied.
+    std::string KeepAside(const std::string& path);
+
+    std::vector<UndoEntry> m_entries;
 
 private:
     friend class ActionJournal;

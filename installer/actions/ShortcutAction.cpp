@@ -41,7 +41,8 @@ ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& t
                                const std::string& description, const std::string& iconFile, int32_t iconIndex)
     : m_path(linkPath) {
     ConsoleLine("Creating shortcut " + m_path);
-    m_kept = KeptAside(m_path);  // an existing link goes back on rollback
+    // An existing link goes back on rollback, over the new one.
+    if (KeepAside(m_path).empty()) Record({UndoKind::Shortcut, {m_path}});
 
     std::string reason;
     {
@@ -62,25 +63,26 @@ ShortcutAction::ShortcutAction(const std::string& linkPath, const std::string& t
                 AppendUninstallParam("delFile", m_path);
                 m_created = true;
                 // An earlier run may have left this path scheduled for deletion at restart.
-                m_cancelledDeletion = CancelDeleteAtRestart(m_path);
+                if (CancelDeleteAtRestart(m_path)) Record({UndoKind::Restart, {m_path}});
             }
         } catch (const WWLib::ComException& e) {
             reason = ShortcutFailureReason(e.what());
         }
     }
     if (m_created) return;
-    m_kept.PutBack();
+    // A link half saved goes, and the one that was there comes back.
+    UndoRecorded();
     // Asked with COM released: the question may end the run.
     Prompt::ContinueOrAbort(ShortcutFailureQuestion(m_path, reason), PromptMode());
 }
 
 ShortcutAction::~ShortcutAction() {
-    if (m_created) EndWrite(ShouldUndo(), m_path, m_kept, m_cancelledDeletion, RemoveShortcut);
+    if (ShouldUndo()) UndoRecorded();
 }
 
 void ShortcutAction::Commit() {
     InstallAction::Commit();
-    m_kept.Discard();
+    KeepRecorded();
 }
 
 void ShortcutAction::RemoveShortcut(const std::string& path) {

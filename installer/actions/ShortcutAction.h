@@ -4,7 +4,6 @@
 // that cannot be saved is offered to the user (or decided by -force) and then either
 // left out or ends the run with SilentExit 105.
 #include "installer/actions/InstallAction.h"
-#include "installer/actions/KeptAside.h"
 
 #include <cstdint>
 #include <string>
@@ -26,12 +25,10 @@ public:
     // False when saving failed and the run went on without the shortcut.
     bool Created() const { return m_created; }
 
-private:
     // Rollback of a link this action made. Never throws.
     static void RemoveShortcut(const std::string& path);
 
+private:
     std::string m_path;
     bool m_created = false;
-    KeptAside m_kept;  // the link this one replaced
-    bool m_cancelledDeletion = false;
 };

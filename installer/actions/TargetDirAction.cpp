@@ -14,6 +14,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 // The folder that holds path, or "" when there is none to create: no backslash, a
@@ -82,44 +84,35 @@ void FailFolderCreation(const std::string& path, const std::string& reason) {
 }
 
 TargetDirAction::TargetDirAction(const std::string& path) : m_path(path) {
-    // Before the parents' items: the uninstaller removes the deepest folder first.
-    AppendUninstallParam("delDir", m_path);
-
-    std::string parent = CreatableParent(m_path);
-    if (!parent.empty() && !IsFolder(parent)) m_parent = std::make_unique<TargetDirAction>(parent);
-    // From here a throw destroys m_parent, which removes the parents made above.
-
-    if (Exists(m_path)) {
-        // Never removed (m_created stays clear); only a cancelled deletion at restart is undone.
-        if (IsKnownNonFolder(m_path)) FailNotAFolder(m_path);
-    } else if (CreateDirectoryA(m_path.c_str(), nullptr)) {
-        m_created = true;
-    } else {
-        FailFolderCreation(m_path, WinErrorText(GetLastError()));
+    // The missing parents, nearest first. Their items follow the folder's own: the
+    // uninstaller removes the deepest folder first.
+    std::vector<std::string> folders{m_path};
+    for (std::string parent = CreatableParent(m_path); !parent.empty() && !IsFolder(parent);
+         parent = CreatableParent(parent))
+        folders.push_back(parent);
+    for (const std::string& folder : folders) AppendUninstallParam("delDir", folder);
+    try {
+        for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) Make(*folder);
+    } catch (...) {
+        // No action is left to undo the parents made so far.
+        if (ShouldUndo()) UndoRecorded();
+        throw;
     }
-
-    // An earlier run may have left this folder scheduled for removal at restart.
-    m_cancelledDeletion = CancelDeleteAtRestart(m_path);
 }
 
 TargetDirAction::~TargetDirAction() {
-    if (ShouldUndo()) {
-        if (m_created) Rollback();
-        // Scheduled after the folder's files, so the restart finds it empty.
-        if (m_cancelledDeletion) DeleteAtRestart(m_path);
+    if (ShouldUndo()) UndoRecorded();
+}
+
+void TargetDirAction::Make(const std::string& folder) {
+    if (Exists(folder)) {
+        // Never removed (nothing entered); only a cancelled deletion at restart is undone.
+        if (IsKnownNonFolder(folder)) FailNotAFolder(folder);
+    } else {
+        Record({UndoKind::Folder, {folder}});
+        if (!CreateDirectoryA(folder.c_str(), nullptr)) FailFolderCreation(folder, WinErrorText(GetLastError()));
+        m_created = true;
     }
-    // m_parent is destroyed after this, so parents are removed after their child.
-}
-
-void TargetDirAction::Commit() {
-    InstallAction::Commit();
-    if (m_parent) m_parent->Commit();
-}
-
-void TargetDirAction::Rollback() noexcept {
-    static const RollbackRemovalTexts texts = {
-        "Rollback: removing previously created ", "Rollback: error removing directory: ",
-        "The directory will be scheduled for removal on reboot.", "Directory Deletion Failed",
-        "Scheduling removing directory on reboot", "Scheduling removing directory failed"};
-    RollbackRemove(m_path, [](const std::string& p) { return RemoveDirectoryA(p.c_str()) != FALSE; }, texts);
+    // An earlier run may have left this folder scheduled for removal at restart.
+    if (CancelDeleteAtRestart(folder)) Record({UndoKind::Restart, {folder}});
 }

@@ -5,7 +5,6 @@
 // that an earlier run left pending is cancelled, and scheduled again by rollback.
 #include "installer/actions/InstallAction.h"
 
-#include <memory>
 #include <string>
 
 // The folder step's reports, shared with the checks before any change: they tell the
@@ -20,21 +19,19 @@ std::string FolderCreationText(const std::string& path, const std::string& reaso
 
 class TargetDirAction : public InstallAction {
 public:
-    // Appends "-delDir=<path>", creates the folder or ends the run with SilentExit
-    // (101 to 103) after telling the user.
+    // Appends "-delDir=<path>" and one item for each missing parent, creates them (the
+    // outermost first) or ends the run with SilentExit (101 to 103) after telling the
+    // user; the parents made by then are removed again.
     explicit TargetDirAction(const std::string& path);
     ~TargetDirAction() override;
 
-    // Also commits the chain of parent folders this action created.
-    void Commit() override;
-
     const std::string& Path() const { return m_path; }
+    // True when this action made the folder or one of its parents.
+    bool Created() const { return m_created; }
 
 private:
-    void Rollback() noexcept;
+    void Make(const std::string& folder);
 
     std::string m_path;
     bool m_created = false;
-    bool m_cancelledDeletion = false;
-    std::unique_ptr<TargetDirAction> m_parent;  // present only when this action made the parent
 };

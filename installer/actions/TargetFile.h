@@ -3,8 +3,6 @@
 // delete, what to do when the target already exists, and how rollback deletes it.
 #include <string>
 
-class KeptAside;
-
 // "-delMainFile=<path>" for the main program (Options().mainProgramPath, any letter
 // case), "-delFile=<path>" for every other file.
 void AddFileUninstallParam(const std::string& path);
@@ -38,9 +36,3 @@ void RollbackRemove(const std::string& path, bool (*remove)(const std::string&),
 // True when FindFirstFileA finds a file or folder of that name (the existence test
 // every file step uses before it writes).
 bool TargetExists(const std::string& path);
-
-// How a written file or link ends with the run. Kept: the original set aside goes. Undone:
-// the original goes back, or removeNew takes the new one, and a restart deletion that the
-// write cancelled is scheduled again. Never throws.
-void EndWrite(bool undo, const std::string& path, KeptAside& kept, bool cancelledDeletion,
-              void (*removeNew)(const std::string& path)) noexcept;

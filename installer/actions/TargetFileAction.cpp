@@ -11,21 +11,29 @@
 TargetFileAction::TargetFileAction(unsigned resourceId, const std::string& path)
     : m_path(path.empty() ? Options().uninstallerPath : path) {
     AddFileUninstallParam(m_path);
-    if (TargetExists(m_path)) {
-        ConfirmOverwrite(m_path);
-        m_kept = KeptAside(m_path);
+    try {
+        if (TargetExists(m_path)) {
+            ConfirmOverwrite(m_path);
+            KeepAside(m_path);
+        } else {
+            Record({UndoKind::File, {m_path}});
+        }
+        ConsoleLine("Installing " + m_path);
+        ExtractZlibResource(m_path, resourceId);
+        // An earlier run may have left this path scheduled for deletion at restart.
+        if (CancelDeleteAtRestart(m_path)) Record({UndoKind::Restart, {m_path}});
+    } catch (...) {
+        // A partly written file goes, and the file it replaced comes back.
+        if (ShouldUndo()) UndoRecorded();
+        throw;
     }
-    ConsoleLine("Installing " + m_path);
-    ExtractZlibResource(m_path, resourceId);
-    // An earlier run may have left this path scheduled for deletion at restart.
-    m_cancelledDeletion = CancelDeleteAtRestart(m_path);
 }
 
 TargetFileAction::~TargetFileAction() {
-    EndWrite(ShouldUndo(), m_path, m_kept, m_cancelledDeletion, RollbackDeleteFile);
+    if (ShouldUndo()) UndoRecorded();
 }
 
 void TargetFileAction::Commit() {
     InstallAction::Commit();
-    m_kept.Discard();
+    KeepRecorded();
 }

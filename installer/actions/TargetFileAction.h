@@ -2,7 +2,6 @@
 // Writes one file from a zlib resource of this executable (the uninstaller). Rollback
 // deletes it again, or, when a file was already there, puts that file back as it was.
 #include "installer/actions/InstallAction.h"
-#include "installer/actions/KeptAside.h"
 
 #include <string>
 
@@ -21,6 +20,4 @@ public:
 
 private:
     std::string m_path;
-    KeptAside m_kept;                 // the file this one replaced; put back if inflating fails
-    bool m_cancelledDeletion = false;
 };

@@ -3,7 +3,6 @@
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/InstallOptions.h"
-#include "installer/actions/KeptAside.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/Handles.h"
 #include "ui/Prompt.h"
@@ -37,18 +36,4 @@ bool TargetExists(const std::string& path) {
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path.c_str(), &data));
     return static_cast<bool>(find);
-}
-
-void EndWrite(bool undo, const std::string& path, KeptAside& kept, bool cancelledDeletion,
-              void (*removeNew)(const std::string& path)) noexcept {
-    if (!undo) {
-        kept.Discard();
-        return;
-    }
-    if (kept)
-        kept.Restore();
-    else
-        removeNew(path);
-    // Put back what this run took from the restart's work.
-    if (cancelledDeletion) DeleteAtRestart(path);
 }

@@ -40,10 +40,18 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
                                        const std::string& version)
     : m_keyPath(UninstallKeyPath(keyName)) {
     HKEY raw = nullptr;
+    std::vector<SavedValue> previousValues;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) == ERROR_SUCCESS) {
         RegKeyHandle previous(raw);
-        m_hadPrevious = ReadValues(previous.Get(), m_previous) == ERROR_SUCCESS;
+        m_hadPrevious = ReadValues(previous.Get(), previousValues) == ERROR_SUCCESS;
     }
+    UndoEntry entry{UndoKind::Registration, {m_keyPath, m_hadPrevious ? "1" : "0"}};
+    for (const SavedValue& value : previousValues) {
+        entry.fields.push_back(value.name);
+        entry.fields.push_back(std::to_string(value.type));
+        entry.fields.push_back(HexBytes(value.data));
+    }
+    Record(std::move(entry));
     // Values an older version wrote and this one does not must not survive.
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
     ConsoleLine("Registering uninstaller");
@@ -71,7 +79,7 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
             Prompt::ContinueOrAbort(UninstallRegFailureQuestion(e.what()), PromptMode());
         } catch (...) {
             // No action is left to undo this: the registration that was there goes back now.
-            if (m_hadPrevious && !Options().noRollback) Rollback();
+            if (m_hadPrevious && ShouldUndo()) UndoRecorded();
             throw;
         }
     }
@@ -79,13 +87,28 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
 
 UninstallRegAction::~UninstallRegAction() {
     // A registration that was replaced goes back even after a failure the user went on from.
-    if ((m_registered || m_hadPrevious) && ShouldUndo()) Rollback();
+    if ((m_registered || m_hadPrevious) && ShouldUndo()) UndoRecorded();
 }
 
-void UninstallRegAction::Rollback() noexcept {
+void UninstallRegAction::Undo(const UndoEntry& entry) noexcept {
+    const std::string& keyPath = entry.Field(0);
+    const bool hadPrevious = entry.Field(1) == "1";
     try {
+        HKEY raw = nullptr;
+        if (!hadPrevious && RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
+            return;  // nothing was registered yet
+        RegKeyHandle opened(raw);
         ConsoleLine("Rollback: unregistering uninstaller");
-        const LONG code = m_hadPrevious ? PutBackPrevious() : RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
+        LONG code = ERROR_INVALID_DATA;
+        std::vector<SavedValue> previous;
+        bool readable = true;
+        for (std::size_t i = 2; i + 2 < entry.fields.size() && readable; i += 3) {
+            SavedValue value{entry.fields[i], std::stoul(entry.fields[i + 1]), {}};
+            readable = BytesFromHex(entry.fields[i + 2], value.data);
+            previous.push_back(std::move(value));
+        }
+        opened.Reset();
+        if (readable) code = hadPrevious ? PutBackPrevious(keyPath, previous) : RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
         if (code == ERROR_SUCCESS) return;
         const std::string reason = WinErrorText(static_cast<DWORD>(code));
         ConsoleLine("Uninstaller unregistration failed: " + reason);
@@ -97,13 +120,13 @@ void UninstallRegAction::Rollback() noexcept {
 }
 
 // The key gets exactly the values it had; its subkeys, never touched, stay as they are.
-long UninstallRegAction::PutBackPrevious() const {
+long UninstallRegAction::PutBackPrevious(const std::string& keyPath, const std::vector<SavedValue>& previous) {
     HKEY raw = nullptr;
     LONG code = ERROR_CHILD_MUST_BE_VOLATILE;
     // Where only volatile keys may be made, the key that was there was volatile too.
     for (DWORD option : {REG_OPTION_NON_VOLATILE, REG_OPTION_VOLATILE}) {
         if (code != ERROR_CHILD_MUST_BE_VOLATILE) break;
-        code = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, nullptr, option,
+        code = RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, option,
                                KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw, nullptr);
     }
     if (code != ERROR_SUCCESS) return code;
@@ -112,7 +135,7 @@ long UninstallRegAction::PutBackPrevious() const {
     if ((code = ReadValues(key.Get(), now)) != ERROR_SUCCESS) return code;
     for (const SavedValue& value : now)
         if ((code = RegDeleteValueA(key.Get(), value.name.c_str())) != ERROR_SUCCESS) return code;
-    for (const SavedValue& value : m_previous) {
+    for (const SavedValue& value : previous) {
         code = RegSetValueExA(key.Get(), value.name.c_str(), 0, value.type, value.data.data(),
                               static_cast<DWORD>(value.data.size()));
         if (code != ERROR_SUCCESS) return code;

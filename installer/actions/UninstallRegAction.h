@@ -29,13 +29,15 @@ public:
         std::vector<uint8_t> data;
     };
 
+    // The undo rule of a registration entry (key below HKEY_LOCAL_MACHINE, "1" when it
+    // existed, then name, type and hex data of each value it had).
+    static void Undo(const UndoEntry& entry) noexcept;
+
 private:
-    void Rollback() noexcept;
     // The saved values back in place of the key's present ones; a Windows error code.
-    long PutBackPrevious() const;
+    static long PutBackPrevious(const std::string& keyPath, const std::vector<SavedValue>& previous);
 
     std::string m_keyPath;
     bool m_registered = false;
-    bool m_hadPrevious = false;  // the key existed: m_previous holds its values
-    std::vector<SavedValue> m_previous;
+    bool m_hadPrevious = false;  // the key existed: its values are in the entry
 };

@@ -1,5 +1,6 @@
 #include "installer/actions/WriteFilesFromLzmaStream.h"
 
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/WinErrorMessage.h"
@@ -8,28 +9,28 @@
 #include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetFile.h"
+#include "platform/ConsoleStop.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/WindowsVersionInfo.h"
 
 #include <windows.h>
 
+#include <set>
+
 WriteFilesFromLzmaStream::~WriteFilesFromLzmaStream() {
     m_output.Reset();  // a file left open by a failed extraction could not be deleted
-    const bool undo = ShouldUndo();
-    while (!m_written.empty()) {
-        Written& file = m_written.back();
-        EndWrite(undo, file.path, file.kept, file.cancelledDeletion, RollbackDeleteFile);
-        m_written.pop_back();
-    }
+    if (ShouldUndo()) UndoRecorded();
 }
 
 void WriteFilesFromLzmaStream::Commit() {
     InstallAction::Commit();
-    for (Written& file : m_written) file.kept.Discard();
+    KeepRecorded();
 }
 
-void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder) {
+void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder,
+                                       const std::vector<std::string>& names) {
     m_targetFolder = targetFolder;
+    EnterNewFiles(names);
     // Read from the file in pieces: the image need not hold the package in memory.
     ResourceReader package(OwnImageFile::Held(), resourceId, "BINARY");
     if (package.Size() < LzmaAloneDecoder::HeaderSize)
@@ -41,17 +42,47 @@ void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& t
     parser.Finish();
 }
 
+std::string WriteFilesFromLzmaStream::TargetPath(const std::string& name) const {
+    return name.empty() ? Options().uninstallerPath : JoinPath(m_targetFolder, name);
+}
+
+// The files the package is about to make, in one entry flushed once instead of one per
+// file. Only names that nothing has now are listed: undoing the entry must never delete a
+// file that was there. The folder is read once; a lookup per name would read it each time.
+void WriteFilesFromLzmaStream::EnterNewFiles(const std::vector<std::string>& names) {
+    std::set<std::string> present;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA(JoinPath(m_targetFolder, "*").c_str(), &data));
+    if (find) {
+        do present.insert(LowerAscii(JoinPath(m_targetFolder, data.cFileName)));
+        while (FindNextFileA(find.Get(), &data));
+    }
+    const std::string folderPrefix = LowerAscii(JoinPath(m_targetFolder, ""));
+    UndoEntry entry{UndoKind::Files, {}};
+    for (const std::string& name : names) {
+        const std::string path = TargetPath(name);
+        const std::string key = LowerAscii(path);
+        const bool inFolder = key.compare(0, folderPrefix.size(), folderPrefix) == 0 &&
+                              FindChar(key, '\\', folderPrefix.size()) == std::string::npos;
+        if (inFolder ? present.count(key) != 0 : TargetExists(path)) continue;
+        if (m_newFiles.insert(key).second) entry.fields.push_back(path);
+    }
+    Record(std::move(entry));
+}
+
 void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) {
-    if (file.uninstaller)
-        m_path = Options().uninstallerPath;
-    else
-        m_path = JoinPath(m_targetFolder, file.name);
+    ThrowIfStopRequested();
+    m_path = TargetPath(file.uninstaller ? std::string() : file.name);
     AddFileUninstallParam(m_path);
-    if (!CreateNewFile()) {
-        KeptAside kept;
+    const bool entered = m_newFiles.count(LowerAscii(m_path)) != 0;
+    if (!entered || !CreateNewFile()) {
+        // Listed as new, yet there after all: whatever is there is not this run's to delete.
+        if (entered) Record({UndoKind::NotOurs, {m_path}});
         if (TargetExists(m_path)) {
             ConfirmOverwrite(m_path);
-            kept = KeptAside(m_path);
+            KeepAside(m_path);
+        } else {
+            Record({UndoKind::File, {m_path}});
         }
         ConsoleLine("Installing " + m_path);
         m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -60,12 +91,9 @@ void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) 
             throw InstallError("Error creating target installation file '" + m_path +
                                "' - CreateFile() failed with the following error: " +
                                WinErrorText(GetLastError()));
-        // Recorded once it exists: a partly written file is rolled back too, a path that
-        // could not be created is not.
-        m_written.push_back({m_path, std::move(kept), false});
     }
     // An earlier run may have left this path scheduled for deletion at restart.
-    m_written.back().cancelledDeletion = m_pending.Cancel(m_path);
+    if (m_pending.Cancel(m_path)) Record({UndoKind::Restart, {m_path}});
 }
 
 // Nearly every file is new. Creating it exclusively learns that with one lookup of the name,
@@ -76,7 +104,6 @@ bool WriteFilesFromLzmaStream::CreateNewFile() {
     m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_output) return false;
-    m_written.push_back({m_path, KeptAside(), false});
     ConsoleLine("Installing " + m_path);
     return true;
 }

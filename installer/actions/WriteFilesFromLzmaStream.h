@@ -1,15 +1,16 @@
 #pragma once
 // Writes the product's files from the LZMA package stream resource into the target
-// folder, recording every file it writes so that rollback undoes them newest first: a
-// new file is deleted, a file that existed before (overwritten after confirmation) is
-// put back as it was. Each file's pending deletion at restart is cancelled, and
-// scheduled again by rollback.
+// folder. The files it is about to make are entered at once from the build's list; a file
+// that existed before (overwritten after confirmation) is kept aside and entered on its
+// own. Rollback undoes them newest first: a new file is deleted, a replaced one is put
+// back as it was. Each file's pending deletion at restart is cancelled, and scheduled
+// again by rollback.
 #include "installer/actions/InstallAction.h"
-#include "installer/actions/KeptAside.h"
 #include "installer/actions/PackageStreamParser.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/Handles.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,11 @@ public:
     WriteFilesFromLzmaStream() = default;
     ~WriteFilesFromLzmaStream() override;
 
-    // Decodes the "BINARY" resource and writes every file selected for this platform.
-    // A separate call from construction: when it throws, the object is already live,
-    // so the files it created are rolled back with the other actions.
-    void Extract(unsigned resourceId, const std::string& targetFolder);
+    // Decodes the "BINARY" resource and writes every file selected for this platform;
+    // names are those files' names from the build's record, in stream order ("" for the
+    // uninstaller). A separate call from construction: when it throws, the object is
+    // already live, so the files it created are rolled back with the other actions.
+    void Extract(unsigned resourceId, const std::string& targetFolder, const std::vector<std::string>& names);
 
     // Also deletes the files kept aside.
     void Commit() override;
@@ -32,16 +34,12 @@ private:
     void EndFile() override;
     // Creates the file at m_path when nothing of that name exists, and says whether it did.
     bool CreateNewFile();
-
-    struct Written {
-        std::string path;
-        KeptAside kept;               // the file it replaced, if any
-        bool cancelledDeletion;       // a deletion at restart of path was cancelled
-    };
+    std::string TargetPath(const std::string& name) const;
+    void EnterNewFiles(const std::vector<std::string>& names);
 
     std::string m_targetFolder;
     std::string m_path;
-    std::vector<Written> m_written;
+    std::set<std::string> m_newFiles;  // entered as new, lower case
     PendingDeletions m_pending;  // read when the extractor is made, just before extraction
     FileHandle m_output;  // the file being written; closed by EndFile
 };

@@ -128,11 +128,13 @@ class Layout:
                  "Registering uninstaller", COMPLETED])
 
     def rollback_files(self, kept=(), folder_existed=False):
-        """Rollback lines of the uninstaller and the package files (newest first; kept are the
-        files that were there before and are put back), then of the installation folder and
-        the parents it created (child first)."""
-        files = [("Rollback: restoring " if path in kept else "Rollback: removing previously created ") + path
-                 for path in (self.files + [self.uninstaller])[::-1]]
+        """Rollback lines of the uninstaller and the package files, then of the installation
+        folder and the parents it created (child first). Kept are the files that were there
+        before: entered one by one as they are reached, they are put back first (newest
+        first); the new files, entered together before the first, go after them."""
+        written = (self.files + [self.uninstaller])[::-1]
+        files = (["Rollback: restoring " + path for path in written if path in kept] +
+                 ["Rollback: removing previously created " + path for path in written if path not in kept])
         folders = ([] if folder_existed else [self.dir]) + self.new_parents
         return files + ["Rollback: removing previously created " + path for path in folders]
 

@@ -82,7 +82,7 @@ TEST(PackageRoundTrip, InstallsWhatTheBuildPacked) {
 
     // The pre-flight counts, from the build's record, what the parser writes on each platform.
     StreamFacts facts;
-    facts.files = {{3, 400000}, {1, 5000}, {2, 6000}, {3, 0}, {3, 2}, {3, 7}};
+    facts.files = {{3, 400000, ""}, {1, 5000, ""}, {2, 6000, ""}, {3, 0, ""}, {3, 2, ""}, {3, 7, ""}};
     for (const auto& [platform, installed] : {std::pair(2u, &onNt), std::pair(1u, &on9x)}) {
         std::vector<std::uint64_t> written;
         for (const std::string& name : installed->order) written.push_back(installed->contents.at(name).size());

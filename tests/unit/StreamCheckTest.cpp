@@ -66,8 +66,8 @@ TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
 
     std::vector<unsigned char> record(StreamFactsSize);
     for (std::size_t i = 0; i < record.size(); ++i) record[i] = static_cast<unsigned char>(i + 1);
-    // Two files: (mask 3, 0x10203), (mask 1, 5).
-    const unsigned char files[] = {2, 0, 0, 0, 3, 0, 0, 0, 3, 2, 1, 0, 1, 0, 0, 0, 5, 0, 0, 0};
+    // Two files: (mask 3, 0x10203, "a b"), (mask 1, 5, the uninstaller).
+    const unsigned char files[] = {2, 0, 0, 0, 3, 0, 0, 0, 3, 2, 1, 0, 1, 0, 0, 0, 5, 0, 0, 0, 'a', ' ', 'b', 0, 0};
     record.insert(record.end(), files, files + sizeof files);
     const StreamFacts facts = ParseStreamFacts(record.data(), record.size());
     EXPECT_EQ(facts.longestName, 0x18171615u);
@@ -77,7 +77,12 @@ TEST(StreamCheck, DigestsPiecesAsOneStreamAndReadsTheRecord) {
     ASSERT_EQ(facts.files.size(), 2u);
     EXPECT_EQ((std::pair(facts.files[0].platformMask, facts.files[0].size)), (std::pair(3u, 0x10203u)));
     EXPECT_EQ((std::pair(facts.files[1].platformMask, facts.files[1].size)), (std::pair(1u, 5u)));
-    EXPECT_THROW(ParseStreamFacts(record.data(), record.size() - 1), InstallError);
+    EXPECT_EQ(facts.files[0].name, "a b");
+    EXPECT_EQ(facts.files[1].name, "");
+    EXPECT_THROW(ParseStreamFacts(record.data(), record.size() - 1), InstallError);  // a name without end
+    record.push_back(0);
+    EXPECT_THROW(ParseStreamFacts(record.data(), record.size()), InstallError);  // a byte past the names
+    record.pop_back();
     record[StreamFactsSize] = 0xFF;   // a count the list does not hold
     EXPECT_THROW(ParseStreamFacts(record.data(), record.size()), InstallError);
     const unsigned char header[13] = {0x5D, 0, 0, 0, 2, 0x10, 0x20, 0, 0, 1, 0, 0, 0};

@@ -304,15 +304,13 @@ TEST_F(FileAssocActionTest, AFailedUndoIsReportedAndRollbackGoesOn) {
     };
     const std::string rollback = "Rollback: removing previously created file association for extension " + m_ext;
     const std::string createFailed = NotFound("RegCreateKeyExA()");
-    const std::string openFailed = NotFound("RegOpenKeyExA()");
     const Case cases[] = {
         {"Old.Prog.Id.1", true, {rollback, "Restoring file association failed: " + createFailed},
          "Unable to restore file association for extenstion '" + m_ext + "'.\nReason: " + createFailed,
          "Restoring File Association Failed"},
-        {"", true, {rollback, "Removing file association failed: " + openFailed},
-         "Unable to remove previoisly created file association for extenstion '" + m_ext + "'.\nReason: " + openFailed,
-         "Removing File Association Failed"},
-        {"", false, {rollback, "Removing file association failed: " + openFailed}, "", ""},
+        // A key that cannot be found is no association to remove: a run cut short may not have
+        // written it yet. Only the ProgID goes.
+        {"", true, {rollback}, "", ""},
     };
     for (const Case& c : cases) {
         ScratchRegistry::DeleteTree(HKEY_LOCAL_MACHINE, Classes + m_ext);
@@ -330,7 +328,7 @@ TEST_F(FileAssocActionTest, AFailedUndoIsReportedAndRollbackGoesOn) {
         EXPECT_EQ(undone.exitCode, -1);
         EXPECT_EQ(undone.error, "");
         EXPECT_EQ(undone.lines, c.lines);
-        if (c.interactive) {
+        if (!c.boxText.empty()) {
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].text, c.boxText);
             EXPECT_EQ(boxes[0].caption, c.caption);

@@ -1,0 +1,165 @@
+// The one place each kind of recorded change is undone or kept: the in-process rollback
+// (an action's destructor) and the recovery of a run that was cut short both come here.
+// Every rule looks at the machine first, so an entry whose change was never begun, or was
+// undone already by a recovery that was itself stopped, costs nothing.
+#include "installer/actions/RunRecord.h"
+
+#include "NoCrtLib/AnsiText.h"
+#include "NoCrtLib/Console.h"
+#include "NoCrtLib/InstallError.h"
+#include "NoCrtLib/WinErrorMessage.h"
+#include "installer/InstallOptions.h"
+#include "installer/actions/FileAssocAction.h"
+#include "installer/actions/InstallAction.h"
+#include "installer/actions/ShortcutAction.h"
+#include "installer/actions/TargetFile.h"
+#include "installer/actions/UninstallRegAction.h"
+#include "platform/ConsoleStop.h"
+#include "platform/DeferredDeletion.h"
+#include "ui/Prompt.h"
+
+#include <windows.h>
+
+#include <set>
+
+namespace {
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Entries of files never concern a folder that took the name meanwhile.
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveFolder(const std::string& path) {
+    static const RollbackRemovalTexts texts = {
+        "Rollback: removing previously created ", "Rollback: error removing directory: ",
+        "The directory will be scheduled for removal on reboot.", "Directory Deletion Failed",
+        "Scheduling removing directory on reboot", "Scheduling removing directory failed"};
+    RollbackRemove(path, [](const std::string& p) { return RemoveDirectoryA(p.c_str()) != FALSE; }, texts);
+}
+
+// The kept file back under its own name. A copy is written back over the file when the
+// file cannot be replaced (it is held open without delete sharing): the first failure is
+// the one reported, and the kept file then stays where the user is told it is.
+void PutBack(const std::string& path, const std::string& aside, bool copied) {
+    ConsoleLine("Rollback: restoring " + path);
+    if (MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    const DWORD error = GetLastError();
+    if (copied && CopyFileA(aside.c_str(), path.c_str(), FALSE)) {
+        SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(aside.c_str())) DeleteAtRestart(aside);
+        return;
+    }
+    const std::string reason = WinErrorText(error);
+    ConsoleLine("File restoration failed: " + reason);
+    Prompt::ReportError("Unable to restore '" + path + "'.\nReason: " + reason + "\nThe previous file is kept as '" +
+                            aside + "'.",
+                        "File Restoration Failed", PromptMode());
+}
+
+void Discard(const std::string& aside) {
+    if (!Exists(aside)) return;
+    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file refuses deletion
+    if (!DeleteFileA(aside.c_str())) DeleteAtRestart(aside);
+}
+
+void Undo(const UndoEntry& entry, const std::set<std::string>& notOurs) {
+    namespace K = UndoKind;
+    const std::string& path = entry.Field(0);
+    if (entry.kind == K::Folder) {
+        if (IsFolder(path)) RemoveFolder(path);
+    } else if (entry.kind == K::File) {
+        if (IsFile(path)) RollbackDeleteFile(path);
+    } else if (entry.kind == K::Shortcut) {
+        if (IsFile(path)) ShortcutAction::RemoveShortcut(path);
+    } else if (entry.kind == K::Files) {
+        for (auto file = entry.fields.rbegin(); file != entry.fields.rend(); ++file)
+            if (!notOurs.count(LowerAscii(*file)) && IsFile(*file)) RollbackDeleteFile(*file);
+    } else if (entry.kind == K::Keep || entry.kind == K::Copied) {
+        if (Exists(entry.Field(1))) PutBack(path, entry.Field(1), entry.kind == K::Copied);
+    } else if (entry.kind == K::Copying) {
+        // The original was not touched before the copy was whole.
+        if (Exists(entry.Field(1))) DeleteFileA(entry.Field(1).c_str());
+    } else if (entry.kind == K::Restart) {
+        DeleteAtRestart(path);
+    } else if (entry.kind == K::Registration) {
+        UninstallRegAction::Undo(entry);
+    } else if (entry.kind == K::Association) {
+        FileAssocAction::Undo(entry);
+    }
+}
+
+}  // namespace
+
+void UndoEntries(const std::vector<UndoEntry>& entries) noexcept {
+    try {
+        std::set<std::string> notOurs;
+        for (const UndoEntry& entry : entries)
+            if (entry.kind == UndoKind::NotOurs) notOurs.insert(LowerAscii(entry.Field(0)));
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            try {
+                Undo(*entry, notOurs);
+            } catch (...) {
+                // Rollback goes on with the next entry whatever happens here.
+            }
+        }
+    } catch (...) {
+    }
+}
+
+void KeepEntries(const std::vector<UndoEntry>& entries) noexcept {
+    for (const UndoEntry& entry : entries)
+        if (entry.kind == UndoKind::Keep || entry.kind == UndoKind::Copying || entry.kind == UndoKind::Copied)
+            Discard(entry.Field(1));
+}
+
+void InstallAction::Record(UndoEntry entry) {
+    ThrowIfStopRequested();
+    RunRecord::Enter(entry);
+    m_entries.push_back(std::move(entry));
+}
+
+void InstallAction::UndoRecorded() noexcept {
+    UndoEntries(m_entries);
+    m_entries.clear();
+}
+
+void InstallAction::KeepRecorded() noexcept {
+    KeepEntries(m_entries);
+    m_entries.clear();
+}
+
+std::string InstallAction::KeepAside(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    DWORD error = ERROR_ALREADY_EXISTS;
+    // A name of the same folder nobody uses; one that appears meanwhile only costs a retry.
+    for (unsigned n = 1; n <= 100 && error == ERROR_ALREADY_EXISTS; ++n) {
+        const std::string aside = path + ".qx" + std::to_string(n) + ".kept";
+        if (Exists(aside) || GetLastError() != ERROR_FILE_NOT_FOUND) continue;
+        Record({UndoKind::Keep, {path, aside}});
+        if (MoveFileA(path.c_str(), aside.c_str())) return aside;
+        error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+            error = ERROR_ALREADY_EXISTS;
+            continue;
+        }
+        // A file held open without delete sharing cannot be renamed but may still be read.
+        Record({UndoKind::Copying, {path, aside}});
+        if (CopyFileA(path.c_str(), aside.c_str(), TRUE)) {
+            Record({UndoKind::Copied, {path, aside}});
+            return aside;
+        }
+        error = GetLastError();
+        if (error == ERROR_FILE_EXISTS) error = ERROR_ALREADY_EXISTS;
+    }
+    throw InstallError("Unable to keep a copy of '" + path + "' - CopyFile() failed with the following error: " +
+                       WinErrorText(error));
+}
