@@ -5,6 +5,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 from collections import namedtuple
 
@@ -197,6 +198,26 @@ class Prefix:
                                 stdin=subprocess.DEVNULL, env=env)
         proc.outfiles = (out, err)
         return proc
+
+    def run_until(self, program, *args, line, timeout=120):
+        """Starts a program and kills it as soon as it has printed line (whole), the way a
+        stop cuts a run short at that step; returns the lines it printed."""
+        proc = self.start(program, *args)
+        out = proc.outfiles[0]
+        deadline = time.monotonic() + timeout
+        wanted = (line + "\n").encode("latin-1")
+        while proc.poll() is None and time.monotonic() < deadline:
+            out.seek(0)
+            if wanted in out.read().replace(b"\r\n", b"\n"):
+                break
+            time.sleep(0.005)
+        proc.kill()
+        proc.wait()
+        out.seek(0)
+        printed = out.read().decode("latin-1").splitlines()
+        for f in proc.outfiles:
+            f.close()
+        return printed
 
     def wine_path(self, windows_path):
         """The Linux path of a C: path inside this prefix."""

@@ -11,13 +11,14 @@ import shutil
 import subprocess
 import time
 
-from harness import HELPERS, diff_files, unix_to_wine
+from harness import HELPERS, INSTALLER, diff_files, unix_to_wine
 from installation import (MACHINE_ENV, SESSION_MANAGER, UNINSTALL_KEY, UNINSTALL_ROOT, USER_ENV, WATCHED_KEYS,
                           InstallationTest, Layout, embedded_uninstaller)
 
 FOLDER = "C:\\Apps\\Arvendo Q"
 PENDING = "PendingFileRenameOperations"
 PRODUCT = "Arvendo Quarnelix 4.26"
+RECOVERY = "An interrupted installation is being undone"
 # Wine's own diagnostics on standard error (the +process channel is switched on to see
 # which command lines were started).
 WINE_DIAGNOSTIC = re.compile(rb"^[0-9a-f]{4}:(trace|fixme|err|warn):")
@@ -180,6 +181,42 @@ class Lifecycle(InstallationTest):
         after = self.snapshot()
         self.assertEqual(pending_pairs(after[0].keys), [])
         self.assertEqual(diff_files(installed[0].files, after[0].files), ([], sorted(residue), []))
+
+    def test_a_run_killed_at_any_step_is_undone_by_the_next_run(self):
+        # Each kill right after one of the installer's own lines. The next run of the same
+        # command undoes what the record holds before anything else, then installs (a run
+        # that got as far as its commit is an installation the next run replaces); the
+        # uninstall leaves nothing. A run killed while overwriting the user's own file with
+        # -force gets it back, under its own name, from the next run, which refuses to
+        # overwrite it without -force.
+        w = self.wine
+        subprocess.run(["wineserver", "-p"], env=w.env, check=True)
+        layout = Layout(FOLDER, w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        install = (INSTALLER, "-installDir=" + FOLDER, "-acceptEULA")
+        before = self.snapshot()
+        residue = []
+        for trigger in [layout.extraction_lines()[0], "Installing " + layout.uninstaller,
+                        layout.shortcut_lines()[-1], "Registering uninstaller"]:
+            with self.subTest(killed_after=trigger):
+                self.assertIn(trigger, w.run_until(*install, line=trigger))
+                r = w.run(*install)
+                self.assertEqual(r.code, 0, r)
+                if trigger.startswith("Installing"):
+                    self.assertEqual(r.stdout.decode("latin-1").splitlines()[0], RECOVERY, r)
+                self.snapshot_after_uninstall(before, residue)   # the replaced run's copy
+                self.assertOutput(w.run(layout.uninstaller, "Quarnelix", "-unat"), 0, removal_lines(layout))
+                self.assertNothingBut(before, self.snapshot_after_uninstall(before, residue), residue)
+
+        own = layout.dir + "\\readme.txt"
+        w.write_file(own, b"the user's own notes")
+        mine = self.snapshot()
+        self.assertIn("Installing " + own, w.run_until(*install, "-force", line="Installing " + own))
+        r = w.run(*install)
+        self.assertEqual((r.code, r.stdout.decode("latin-1").splitlines()[0]), (104, RECOVERY), r)
+        self.assertEqual(w.read_file(own), b"the user's own notes")
+        after = self.snapshot()
+        self.assertEqual((diff_files(mine[0].files, after[0].files), after[1]), (([], [], []), mine[1]))
 
     # ---- runs -----------------------------------------------------------------------------
     def traced_install(self):

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -104,3 +105,31 @@ TEST_F(InstallActionTest, TheJournalCommitsEveryActionBuiltWhileItLives) {
 }
 
 }  // namespace
+
+// The record is read back by a later run, possibly after a stop in the middle of a line.
+TEST(RunRecordFormat, EntriesSurviveTheRoundTripAndACutOffLineIsNotRead) {
+    const UndoEntry odd{UndoKind::Registration, {"a\\b", "tab\there", "line\nfeed\r", ""}};
+    const UndoEntry plain{UndoKind::Files, {"C:\\Q\\x.exe", "C:\\Q\\y.dll"}};
+    const std::string header = RunRecordHeader("Quarnelix", "ann");
+    std::string text = header + FormatUndoEntry(odd) + FormatUndoEntry(plain);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);  // one line per entry, whatever it holds
+
+    ParsedRunRecord read = ParseRunRecord(text + "keep\tC:\\Q\\half", "Quarnelix", "ann");
+    ASSERT_TRUE(read.ours);
+    EXPECT_FALSE(read.committed);
+    EXPECT_EQ(read.entries, (std::vector<UndoEntry>{odd, plain}));
+    EXPECT_EQ(read.entries[1].Field(5), "");  // fields a later version adds read as empty
+
+    EXPECT_TRUE(ParseRunRecord(text + RunRecordCommitted + "\n", "Quarnelix", "ann").committed);
+    // Another user's or another product's record is not this run's to undo.
+    EXPECT_FALSE(ParseRunRecord(text, "Quarnelix", "bob").ours);
+    EXPECT_FALSE(ParseRunRecord(text, "Dorvask", "ann").ours);
+    EXPECT_TRUE(ParseRunRecord(text, "Dorvask", "ann").entries.empty());
+    EXPECT_FALSE(ParseRunRecord(header.substr(0, header.size() - 1), "Quarnelix", "ann").ours);
+
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(BytesFromHex(HexBytes({0, 0x7f, 0xff}), bytes));
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0, 0x7f, 0xff}));
+    EXPECT_FALSE(BytesFromHex("abc", bytes));
+    EXPECT_FALSE(BytesFromHex("zz", bytes));
+}
