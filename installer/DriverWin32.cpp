@@ -2,12 +2,14 @@
 
 #include "NoCrtLib/SilentExit.h"
 #include "NoCrtLib/CmdLine.h"
+#include "installer/EarlierInstallation.h"
 #include "installer/InstallOptions.h"
 #include "installer/Installation.h"
 #include "installer/Preflight.h"
 #include "installer/PreviousInstallation.h"
 #include "installer/SystemRequirements.h"
 #include "installer/actions/OwnImageFile.h"
+#include "installer/actions/RunRecord.h"
 #include "platform/AdminCheck.h"
 #include "platform/ConsoleStop.h"
 #include "platform/DllSearchPath.h"
@@ -58,9 +60,16 @@ void Run(RunFlags& flags) {
     }
 
     CheckBeforeChanges(flags);
+    // Every change from here on is entered in the record before it is made; a run cut short
+    // is undone from it by the next run.
+    RunRecord record;
+    ActionJournal journal;
+    // The earlier installation stays restorable until the new one commits.
+    const auto earlier = KeepEarlierInstallation();
     RemovePreviousInstallation();
 
-    InstallProduct(flags);
+    InstallProduct(flags, record);
+    journal.CommitAll();
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 // path, the association notification, the commit and the completion report.
 #include "installer/Driver.h"
 
-void InstallProduct(const RunFlags& flags);
+class RunRecord;
+
+// Marks the record committed before it commits the actions.
+void InstallProduct(const RunFlags& flags, RunRecord& record);
 
 // Starts the installed product without waiting for it; a failure is ignored.
 void LaunchProduct();

@@ -47,16 +47,13 @@ std::unique_ptr<ShortcutAction> Shortcut(const std::string& folder, const char* 
 
 }  // namespace
 
-void InstallProduct(const RunFlags& flags) {
+void InstallProduct(const RunFlags& flags, RunRecord& record) {
     InstallOptions& options = Options();
     const std::string& dir = options.installDir;
     options.UninstallParams = Q + "-shareResWith=" + SiblingProductName + Q;
     options.uninstallerPath = JoinPath(dir, "uninst.exe");
     options.mainProgramPath = JoinPath(dir, "quarnelix.exe");
 
-    // Every change from here on is entered in the record before it is made; a run cut short
-    // is undone from it by the next run.
-    RunRecord record;
     // Every action built from here on registers with the journal, which commits them all.
     ActionJournal journal;
     // Declared in creation order: leaving this block by an exception destroys them

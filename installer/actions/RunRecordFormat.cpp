@@ -12,6 +12,11 @@ const char* const Copied = "copied";
 const char* const Restart = "restart";
 const char* const Registration = "registration";
 const char* const Association = "association";
+const char* const Scratch = "scratch";
+const char* const SavedFile = "savedfile";
+const char* const SavedFolder = "savedfolder";
+const char* const SavedKey = "savedkey";
+const char* const SavedValue = "savedvalue";
 }  // namespace UndoKind
 
 const char* const RunRecordCommitted = "committed";

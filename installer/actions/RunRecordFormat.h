@@ -36,6 +36,12 @@ extern const char* const Copied;       // path, aside: the copy is whole; writte
 extern const char* const Restart;      // path: its deletion at restart was cancelled; scheduled again
 extern const char* const Registration; // key, had-previous, then name, type, hex data per value
 extern const char* const Association;  // extension, previous value, key existed, ProgID, ProgID made
+// What an earlier installation's uninstaller is about to remove, kept until the commit:
+extern const char* const Scratch;      // path: a folder for the kept files; removed either way
+extern const char* const SavedFile;    // path, kept: a link to (or copy of) the file; moved back
+extern const char* const SavedFolder;  // path: a folder that existed; made again when missing
+extern const char* const SavedKey;     // full key name, then name, type, hex data per value; written back
+extern const char* const SavedValue;   // full key name, value name, "1" when it existed, type, hex data
 }  // namespace UndoKind
 
 // The header names the record's owner; a record that names another is not this run's to undo.

@@ -16,6 +16,8 @@
 #include "installer/actions/UninstallRegAction.h"
 #include "platform/ConsoleStop.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/Handles.h"
+#include "platform/RegKey.h"
 #include "ui/Prompt.h"
 
 #include <windows.h>
@@ -70,6 +72,44 @@ void Discard(const std::string& aside) {
     if (!DeleteFileA(aside.c_str())) DeleteAtRestart(aside);
 }
 
+// Writes the saved values into the key (made when missing); a Windows error code.
+long WriteSaved(const std::string& keyName, const std::vector<UninstallRegAction::SavedValue>& values) {
+    RegKey key(keyName, RegKey::Flavour::Status);
+    HKEY raw = nullptr;
+    LONG code = RegCreateKeyExA(key.Root(), key.SubKey().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                nullptr, &raw, nullptr);
+    if (code != ERROR_SUCCESS) return code;
+    RegKeyHandle opened(raw);
+    for (const auto& value : values) {
+        code = RegSetValueExA(raw, value.name.c_str(), 0, value.type, value.data.data(),
+                              static_cast<DWORD>(value.data.size()));
+        if (code != ERROR_SUCCESS) return code;
+    }
+    return ERROR_SUCCESS;
+}
+
+void RestoreKey(const UndoEntry& entry) {
+    ConsoleLine("Rollback: restoring " + entry.Field(0));
+    std::vector<UninstallRegAction::SavedValue> values;
+    const LONG code = UninstallRegAction::ValuesOf(entry, 1, values) ? WriteSaved(entry.Field(0), values)
+                                                                       : ERROR_INVALID_DATA;
+    if (code != ERROR_SUCCESS) ConsoleLine("Registry restoration failed: " + WinErrorText(static_cast<DWORD>(code)));
+}
+
+void RestoreValue(const UndoEntry& entry) {
+    RegKey key(entry.Field(0), RegKey::Flavour::Status);
+    if (entry.Field(2) != "1") {
+        HKEY raw = nullptr;
+        if (RegOpenKeyExA(key.Root(), key.SubKey().c_str(), 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS) return;
+        RegKeyHandle opened(raw);
+        RegDeleteValueA(raw, entry.Field(1).c_str());
+        return;
+    }
+    UndoEntry value{entry.kind, {entry.Field(0), entry.Field(1), entry.Field(3), entry.Field(4)}};
+    std::vector<UninstallRegAction::SavedValue> values;
+    if (UninstallRegAction::ValuesOf(value, 1, values)) WriteSaved(entry.Field(0), values);
+}
+
 void Undo(const UndoEntry& entry, const std::set<std::string>& notOurs) {
     namespace K = UndoKind;
     const std::string& path = entry.Field(0);
@@ -93,6 +133,19 @@ void Undo(const UndoEntry& entry, const std::set<std::string>& notOurs) {
         UninstallRegAction::Undo(entry);
     } else if (entry.kind == K::Association) {
         FileAssocAction::Undo(entry);
+    } else if (entry.kind == K::Scratch) {
+        if (IsFolder(path)) RemoveDirectoryA(path.c_str());
+    } else if (entry.kind == K::SavedFile) {
+        if (IsFile(entry.Field(1))) PutBack(path, entry.Field(1), false);
+    } else if (entry.kind == K::SavedFolder) {
+        if (!IsFolder(path)) {
+            ConsoleLine("Rollback: restoring " + path);
+            CreateDirectoryA(path.c_str(), nullptr);
+        }
+    } else if (entry.kind == K::SavedKey) {
+        RestoreKey(entry);
+    } else if (entry.kind == K::SavedValue) {
+        RestoreValue(entry);
     }
 }
 
@@ -115,9 +168,13 @@ void UndoEntries(const std::vector<UndoEntry>& entries) noexcept {
 }
 
 void KeepEntries(const std::vector<UndoEntry>& entries) noexcept {
+    namespace K = UndoKind;
     for (const UndoEntry& entry : entries)
-        if (entry.kind == UndoKind::Keep || entry.kind == UndoKind::Copying || entry.kind == UndoKind::Copied)
+        if (entry.kind == K::Keep || entry.kind == K::Copying || entry.kind == K::Copied || entry.kind == K::SavedFile)
             Discard(entry.Field(1));
+    // Emptied above: the scratch folders go last.
+    for (const UndoEntry& entry : entries)
+        if (entry.kind == K::Scratch) RemoveDirectoryA(entry.Field(0).c_str());
 }
 
 void InstallAction::Record(UndoEntry entry) {

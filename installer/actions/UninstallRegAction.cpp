@@ -11,12 +11,11 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <exception>
 
-namespace {
-
 // Every value of an open key, any type, as stored.
-LONG ReadValues(HKEY key, std::vector<UninstallRegAction::SavedValue>& values) {
+long UninstallRegAction::ReadValues(HKEY key, std::vector<SavedValue>& values) {
     DWORD count = 0, nameChars = 0, dataBytes = 0;
     LONG code = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &nameChars,
                                  &dataBytes, nullptr, nullptr);
@@ -34,7 +33,22 @@ LONG ReadValues(HKEY key, std::vector<UninstallRegAction::SavedValue>& values) {
     }
 }
 
-}  // namespace
+void UninstallRegAction::AppendValues(UndoEntry& entry, const std::vector<SavedValue>& values) {
+    for (const SavedValue& value : values) {
+        entry.fields.push_back(value.name);
+        entry.fields.push_back(std::to_string(value.type));
+        entry.fields.push_back(HexBytes(value.data));
+    }
+}
+
+bool UninstallRegAction::ValuesOf(const UndoEntry& entry, std::size_t from, std::vector<SavedValue>& values) {
+    for (std::size_t i = from; i + 2 < entry.fields.size(); i += 3) {
+        SavedValue value{entry.fields[i], std::strtoul(entry.fields[i + 1].c_str(), nullptr, 10), {}};
+        if (!BytesFromHex(entry.fields[i + 2], value.data)) return false;
+        values.push_back(std::move(value));
+    }
+    return true;
+}
 
 UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::string& displayName,
                                        const std::string& version)
@@ -46,11 +60,7 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
         m_hadPrevious = ReadValues(previous.Get(), previousValues) == ERROR_SUCCESS;
     }
     UndoEntry entry{UndoKind::Registration, {m_keyPath, m_hadPrevious ? "1" : "0"}};
-    for (const SavedValue& value : previousValues) {
-        entry.fields.push_back(value.name);
-        entry.fields.push_back(std::to_string(value.type));
-        entry.fields.push_back(HexBytes(value.data));
-    }
+    AppendValues(entry, previousValues);
     Record(std::move(entry));
     // Values an older version wrote and this one does not must not survive.
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
@@ -101,14 +111,8 @@ void UninstallRegAction::Undo(const UndoEntry& entry) noexcept {
         ConsoleLine("Rollback: unregistering uninstaller");
         LONG code = ERROR_INVALID_DATA;
         std::vector<SavedValue> previous;
-        bool readable = true;
-        for (std::size_t i = 2; i + 2 < entry.fields.size() && readable; i += 3) {
-            SavedValue value{entry.fields[i], std::stoul(entry.fields[i + 1]), {}};
-            readable = BytesFromHex(entry.fields[i + 2], value.data);
-            previous.push_back(std::move(value));
-        }
         opened.Reset();
-        if (readable) code = hadPrevious ? PutBackPrevious(keyPath, previous) : RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+        if (ValuesOf(entry, 2, previous)) code = hadPrevious ? PutBackPrevious(keyPath, previous) : RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
         if (code == ERROR_SUCCESS) return;
         const std::string reason = WinErrorText(static_cast<DWORD>(code));
         ConsoleLine("Uninstaller unregistration failed: " + reason);

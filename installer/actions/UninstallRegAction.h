@@ -6,6 +6,9 @@
 // so the string it stores is complete.
 #include "installer/actions/InstallAction.h"
 
+#include <windows.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +31,13 @@ public:
         unsigned long type;
         std::vector<uint8_t> data;
     };
+
+    // Every value of an open key, any type, as stored; a Windows error code.
+    static long ReadValues(HKEY key, std::vector<SavedValue>& values);
+    // Values in an entry as name, type and hex data fields, and back from field from on
+    // (false when the data is damaged).
+    static void AppendValues(UndoEntry& entry, const std::vector<SavedValue>& values);
+    static bool ValuesOf(const UndoEntry& entry, std::size_t from, std::vector<SavedValue>& values);
 
     // The undo rule of a registration entry (key below HKEY_LOCAL_MACHINE, "1" when it
     // existed, then name, type and hex data of each value it had).
