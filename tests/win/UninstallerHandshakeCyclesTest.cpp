@@ -4,6 +4,7 @@
 #include "installer/Product.h"
 #include "platform/Handles.h"
 
+#include "HelperPrograms.h"
 #include "ScratchRegistry.h"
 
 #include <windows.h>
@@ -28,15 +29,6 @@ namespace {
 const int Cycles = 100;
 // For the whole run; a cycle takes a few tens of milliseconds.
 const DWORD HangLimit = 90000;
-
-std::string HelperPath(const char* name) {
-    const char* build = std::getenv("QX_WIN_BUILD");
-    if (!build || !*build) return "";
-    std::string path = std::string("Z:") + build + "/e2e-helpers/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
 std::string ReadAndRemove(const std::string& path) {
     std::string text;
