@@ -166,7 +166,7 @@ private:
             return false;
         }
         result = exitAtOnce ? static_cast<int>(UninstallHandedOn)
-                            : static_cast<int>(answer->Wait(process.Get(), UninstallFailed));
+                            : static_cast<int>(answer->Wait(process.Get()));
         return true;
     }
 
