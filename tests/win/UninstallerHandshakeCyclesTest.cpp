@@ -160,6 +160,9 @@ TEST_F(UninstallerHandshakeCycles, HundredRemovalsNeverHangAndLeaveNoHandleOpen)
         {"--handoff=12 --delay=30", 12},
         // Once the event is signalled the answer is complete, whatever still runs.
         {"--handoff=7 --delay=0 --linger=5000", 7, 4000},
+        // A helper made known is waited for too; ending unanswered is failure 13.
+        {"--handoff=5 --delay=0 --tell", 5},
+        {"--handoff=0 --tell --vanish", 13},
         // The value STILL_ACTIVE as exit code: the finished process is "terminated" too.
         {"--exit=259", 259},
         {"--exit=0xC0000005", 0xC0000005u},
