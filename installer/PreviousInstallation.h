@@ -3,8 +3,9 @@
 // uninstaller, before anything new is installed. The earlier installation is found
 // through the uninstall registration an earlier run left under ProductUninstallKey().
 // The uninstaller's result comes back as its exit code or, when it hands its work on to
-// another process (exit code 1), through an inherited 4-byte shared block and an event
-// whose handles it gets on its command line: " -unat -result=<hex> -done=<hex>".
+// another process (exit code 1), through the first 4 bytes of an inherited shared block
+// (platform/HandshakeBlock.h) and an event whose handles it gets on its command line:
+// " -unat -result=<hex> -done=<hex>".
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -90,7 +91,9 @@ std::string PreviousInstallDir();
 
 // Starts command + HandshakeArguments() with handle inheritance, sharing this console, and
 // waits for it without time limit. Returns its exit code; 259 when none was obtainable;
-// for exit code 1 the value in the shared block once the event is signalled. Throws
+// for exit code 1 the value in the shared block once the event is signalled. When the
+// uninstaller made its helper process known and that ends first, prints "The
+// uninstaller's temporary copy ended without reporting a result" and returns 13. Throws
 // InstallError when the handshake objects or the process cannot be created.
 std::uint32_t RunUninstallerAndWait(const std::string& command);
 

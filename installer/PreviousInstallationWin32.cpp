@@ -1,11 +1,13 @@
 #include "installer/PreviousInstallation.h"
 
+#include "NoCrtLib/Console.h"
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/Product.h"
 #include "installer/actions/ResourceLoader.h"
 #include "mulib/DllLoader.h"
 #include "platform/DeferredDeletion.h"
+#include "platform/HandshakeBlock.h"
 #include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "platform/ShellFolders.h"
@@ -23,6 +25,26 @@ namespace {
 std::string FailureText(const char* call) { return std::string(call) + " failed: " + WinErrorText(GetLastError()); }
 
 std::uint32_t HandleValue(HANDLE h) { return static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(h)); }
+HANDLE HandleFromValue(std::uint32_t value) { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)); }
+
+// The handed-on result once the event says it was written; when a helper the uninstaller
+// made known ends first, HandshakeHelperEnded.
+std::uint32_t HandedOnResult(HANDLE done, HANDLE helper, const void* block) {
+    if (helper) {
+        const HANDLE waited[] = {done, helper};
+        // A helper may answer and end at once: the event decides, whichever woke us. A
+        // failed wait (a bad handle value) leaves the wait on the event alone.
+        if (WaitForMultipleObjects(2, waited, FALSE, INFINITE) != WAIT_FAILED &&
+            WaitForSingleObject(done, 0) != WAIT_OBJECT_0) {
+            ConsoleLine("The uninstaller's temporary copy ended without reporting a result");
+            return HandshakeHelperEnded;
+        }
+    }
+    WaitForSingleObject(done, INFINITE);
+    std::uint32_t result = 0;
+    std::memcpy(&result, block, sizeof result);
+    return result;
+}
 
 // The system's random source. The functions are looked up at run time: the first
 // Windows 95 has no CryptoAPI, and a static import would keep the installer from
@@ -117,12 +139,25 @@ std::uint32_t RunUninstallerAndWait(const std::string& command) {
     inheritable.bInheritHandle = TRUE;
 
     KernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0,
-                                            sizeof(std::uint32_t), nullptr));
+                                            sizeof(HandshakeBlock), nullptr));
     if (!mapping) throw InstallError(FailureText("CreateFileMapping()"));
-    MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(std::uint32_t)));
+    MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, sizeof(HandshakeBlock)));
     if (!view) throw InstallError(FailureText("MapViewOfFile()"));
     KernelHandle done(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
     if (!done) throw InstallError(WinErrorText(GetLastError()));
+
+    // An uninstaller of this version that hands on duplicates its helper's handle into
+    // this process, so the wait ends should the helper die. Without this handle the
+    // offer is not made, and the wait is on the event alone, as for older uninstallers.
+    auto* block = static_cast<HandshakeBlock*>(view.Get());
+    HANDLE self = nullptr;
+    KernelHandle installer;
+    if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, PROCESS_DUP_HANDLE,
+                        TRUE, 0)) {
+        installer.Reset(self);
+        block->installerProcess = HandleValue(installer.Get());
+        block->state = HandshakeWatchOffered;
+    }
 
     const std::string line = command + HandshakeArguments(HandleValue(mapping.Get()), HandleValue(done.Get()));
     std::vector<char> writable(line.begin(), line.end());
@@ -134,6 +169,8 @@ std::uint32_t RunUninstallerAndWait(const std::string& command) {
         throw InstallError(FailureText("CreateProcess()"));
     KernelHandle process(started.hProcess);
     KernelHandle thread(started.hThread);
+    // The uninstaller holds its own inherited one.
+    installer.Reset();
 
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = STILL_ACTIVE;
@@ -143,13 +180,13 @@ std::uint32_t RunUninstallerAndWait(const std::string& command) {
     }
     thread.Reset();
     process.Reset();
+    // Ours once given, whatever the exit code.
+    KernelHandle helper;
+    if (block->state == HandshakeHelperGiven) helper.Reset(HandleFromValue(block->helperProcess));
     if (exitCode != 1) return exitCode;
 
     // Handed on: the result is in the block once the event says it was written.
-    WaitForSingleObject(done.Get(), INFINITE);
-    std::uint32_t result = 0;
-    std::memcpy(&result, view.Get(), sizeof result);
-    return result;
+    return HandedOnResult(done.Get(), helper.Get(), view.Get());
 }
 
 void RemovePreviousInstallation() {

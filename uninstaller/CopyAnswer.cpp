@@ -1,6 +1,7 @@
 #include "uninstaller/CopyAnswer.h"
 
 #include "NoCrtLib/WinErrorMessage.h"
+#include "uninstaller/Uninstaller.h"
 
 #include <windows.h>
 
@@ -9,6 +10,10 @@
 namespace {
 std::string Failure(const char* call) { return std::string(call) + " failed: " + WinErrorText(GetLastError()); }
 std::uint32_t HandleValue(HANDLE h) { return static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(h)); }
+// A copy never hands on, so 1 is no answer of its own either.
+bool IsCopyResult(DWORD code) {
+    return code == UninstallRemoved || code == UninstallLoadFailed || code == UninstallFailed;
+}
 }  // namespace
 
 CopyAnswer::CopyAnswer(std::string& failure) {
@@ -33,17 +38,18 @@ CopyAnswer::CopyAnswer(std::string& failure) {
 std::uint32_t CopyAnswer::ResultHandle() const { return HandleValue(m_mapping.Get()); }
 std::uint32_t CopyAnswer::DoneHandle() const { return HandleValue(m_done.Get()); }
 
-std::uint32_t CopyAnswer::Wait(HANDLE copyProcess, std::uint32_t failed) const {
+std::uint32_t CopyAnswer::Wait(HANDLE copyProcess) const {
     const HANDLE waited[] = {m_done.Get(), copyProcess};
     WaitForMultipleObjects(2, waited, FALSE, INFINITE);
     // A copy may answer and end at once: the event decides, whichever woke us.
     if (WaitForSingleObject(m_done.Get(), 0) == WAIT_OBJECT_0) {
-        std::uint32_t value = failed;
+        std::uint32_t value = UninstallFailed;
         std::memcpy(&value, m_view.Get(), sizeof value);
         return value;
     }
-    DWORD code = failed;
-    if (WaitForSingleObject(copyProcess, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(copyProcess, &code))
-        code = failed;
+    DWORD code = UninstallFailed;
+    if (WaitForSingleObject(copyProcess, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(copyProcess, &code) ||
+        !IsCopyResult(code))
+        code = UninstallFailed;
     return code;
 }

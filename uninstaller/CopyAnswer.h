@@ -18,8 +18,10 @@ public:
     std::uint32_t ResultHandle() const;
     std::uint32_t DoneHandle() const;
 
-    // The copy's answer; a copy that ends without one gives its exit code instead.
-    std::uint32_t Wait(HANDLE copyProcess, std::uint32_t failed) const;
+    // The copy's answer. A copy that ends without one gives its exit code instead when
+    // that is 0, 12 or 13, else 13 (the uninstaller's failure): a fault or a kill says
+    // nothing about what was removed.
+    std::uint32_t Wait(HANDLE copyProcess) const;
 
 private:
     KernelHandle m_mapping;

@@ -1,8 +1,9 @@
 #pragma once
-// The uninstaller's side of the installer's handshake: the inherited 4-byte mapping
-// ("-result=") receives the 32-bit result, then the inherited manual-reset event
-// ("-done=") is signalled. The installer reads the block only after the event.
-// The handles are borrowed from the command line: the process's exit closes them.
+// The uninstaller's side of the installer's handshake: the inherited mapping ("-result=",
+// platform/HandshakeBlock.h) receives the 32-bit result in its first 4 bytes, then the
+// inherited manual-reset event ("-done=") is signalled. The installer reads the result
+// only after the event. The handles are borrowed from the command line: the process's
+// exit closes them.
 #include <windows.h>
 
 #include <cstdint>
@@ -19,6 +20,10 @@ public:
     // its copy. The block then holds failed, so a copy that ends without writing its
     // result reports a failure rather than success.
     bool Usable(std::uint32_t failed);
+    // Gives an installer that offers to watch it a handle of helper, the process that
+    // answers in place of this one; false when the installer offers nothing (its block is
+    // 4 bytes, as older installers make it) or the handle cannot be given.
+    bool TellHelper(HANDLE helper);
 
 private:
     HANDLE m_mapping;

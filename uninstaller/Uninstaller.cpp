@@ -5,6 +5,7 @@
 #include "NoCrtLib/WinErrorMessage.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/DllSearchPath.h"
+#include "platform/HandshakeBlock.h"
 #include "platform/Handles.h"
 #include "platform/StructuredException.h"
 #include "platform/VersionTriple.h"
@@ -22,6 +23,8 @@
 #include <exception>
 #include <memory>
 #include <string>
+
+static_assert(HandshakeHelperEnded == UninstallFailed, "the installer counts a silent copy as the failure");
 
 namespace {
 
@@ -165,8 +168,13 @@ private:
             ConsoleLine("The uninstaller goes on by itself; its own file goes at the next restart");
             return false;
         }
-        result = exitAtOnce ? static_cast<int>(UninstallHandedOn)
-                            : static_cast<int>(answer->Wait(process.Get(), UninstallFailed));
+        if (exitAtOnce) {
+            // So that the installer stops waiting should the copy end without answering.
+            m_reply->TellHelper(process.Get());
+            result = UninstallHandedOn;
+        } else {
+            result = static_cast<int>(answer->Wait(process.Get()));
+        }
         return true;
     }
 

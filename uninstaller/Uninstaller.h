@@ -5,7 +5,8 @@
 //       with the installer's handshake; without it, an uninstaller started from the
 //       installation folder exits with its copy's answer, given once everything is gone)
 //   12  the uninstallation information could not be loaded (also: a bad command line)
-//   13  something could not be removed or scheduled (also: the user said No)
+//   13  something could not be removed or scheduled (also: the user said No, or the
+//       temporary copy ended without answering and with a code not listed here)
 #include "uninstaller/PlanExecutor.h"
 #include "uninstaller/UninstallRegistration.h"
 

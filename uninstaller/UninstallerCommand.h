@@ -2,13 +2,14 @@
 // The uninstaller's command line:
 //   uninst.exe <uninstall key name> [-unat] [-result=<hex handle> -done=<hex handle>]
 // "-unat" asks nothing and reports on the console only; "-result=" and "-done=" name the
-// inherited 4-byte mapping and event through which the result is handed back when the
-// work goes on in another process. The private "-tempCopy=" marks the temporary copy
-// that does the work for an uninstaller started from the installation folder; its value
-// is the inherited handle of that original process. When the original waits for the
-// copy's answer instead of exiting at once, the copy also gets "-copyResult=" and
-// "-copyDone=" (the original's own mapping and event, used as in the handshake) and
-// "-originalFile=" (the original's file, which the copy moves out of the folder).
+// inherited mapping (platform/HandshakeBlock.h) and event through which the result is
+// handed back when the work goes on in another process. The private "-tempCopy=" marks
+// the temporary copy that does the work for an uninstaller started from the installation
+// folder; its value is the inherited handle of that original process. When the original
+// waits for the copy's answer instead of exiting at once, the copy also gets
+// "-copyResult=" and "-copyDone=" (the original's own mapping and event, used as in the
+// handshake) and "-originalFile=" (the original's file, which the copy moves out of the
+// folder).
 #include "NoCrtLib/CmdLine.h"
 
 #include <cstdint>

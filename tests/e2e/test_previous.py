@@ -25,6 +25,7 @@ ABORT = " (use /Force flag to override uninstallation failure); aborting"
 CANCEL_LINE = "Installation canceled by user (uninstallation failure)"
 FAILED_13 = "Uninstaller failed with error code 13: Uninstallation failed partally or completely"
 FAILED_12 = "Uninstaller failed with error code 12: Loading uninstallation information failed"
+HELPER_ENDED = "The uninstaller's temporary copy ended without reporting a result"
 HANDSHAKE = re.compile(r" -unat -result=([1-9a-f][0-9a-f]*) -done=([1-9a-f][0-9a-f]*)$")
 
 
@@ -174,6 +175,12 @@ class UninstallerResults(PreviousInstallationTest):
         self.register("4.26", self.fake_command("--handoff=13 --delay=1000"))
         self.assertStopped(self.install(), header("4.26"), "", "fakeuninst: handing on", "fakeuninst: result 13",
                            "", FAILED_13 + ABORT)
+
+    def test_handed_on_helper_made_known_that_ends_unanswered_is_failure_13(self):
+        # The grandchild ends at once, writing and signalling nothing.
+        self.register("4.26", self.fake_command("--handoff=0 --tell --vanish"))
+        self.assertStopped(self.install(), header("4.26"), "", "fakeuninst: handing on", HELPER_ENDED, "",
+                           FAILED_13 + ABORT)
 
     def test_force_goes_on_after_one_warning_line(self):
         self.register("4.26", self.fake_command("--exit=13"))

@@ -221,12 +221,13 @@ class Removal(UninstallerTest):
 
     def test_handshake_hands_the_result_over_through_the_shared_block(self):
         self.install()
-        r = self.wine.run(HANDSHAKE, DIR + "\\uninst.exe", "Quarnelix")
+        r = self.wine.run(HANDSHAKE, DIR + "\\uninst.exe", "Quarnelix", "--offer")
         self.assertEqual(r.code, 0, r)
         lines = self.lines(r)
-        # The original exits with 1; its copy waits for that, removes everything, uninst.exe
-        # included, then writes 0 into the block and signals.
+        # The original makes its copy known and exits with 1; the copy waits for that,
+        # removes everything, uninst.exe included, then writes 0 into the block and signals.
         self.assertHandedOver(r, 0)
+        self.assertEqual(lines[1], "helper=given", r)
         self.assertIn("Arvendo Quarnelix 4.26 has been removed", lines)
         self.assert_product_gone_except_pending()
         self.assertFalse(self.exists(DIR))

@@ -5,6 +5,7 @@
 #include "platform/Handles.h"
 #include "platform/ShellFolders.h"
 
+#include "HelperPrograms.h"
 #include "ScratchRegistry.h"
 #include "support/PromptSupport.h"
 
@@ -12,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -25,16 +25,6 @@
 namespace {
 
 const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarnelix";
-
-// The helper as a Windows path: Wine's Z: drive is the Linux root.
-std::string HelperPath(const char* name) {
-    const char* build = std::getenv("QX_WIN_BUILD");
-    if (!build || !*build) return "";
-    std::string path = std::string("Z:") + build + "/e2e-helpers/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

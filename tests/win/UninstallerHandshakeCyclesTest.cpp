@@ -4,6 +4,7 @@
 #include "installer/Product.h"
 #include "platform/Handles.h"
 
+#include "HelperPrograms.h"
 #include "ScratchRegistry.h"
 
 #include <windows.h>
@@ -28,15 +29,6 @@ namespace {
 const int Cycles = 100;
 // For the whole run; a cycle takes a few tens of milliseconds.
 const DWORD HangLimit = 90000;
-
-std::string HelperPath(const char* name) {
-    const char* build = std::getenv("QX_WIN_BUILD");
-    if (!build || !*build) return "";
-    std::string path = std::string("Z:") + build + "/e2e-helpers/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
 std::string ReadAndRemove(const std::string& path) {
     std::string text;
@@ -168,6 +160,9 @@ TEST_F(UninstallerHandshakeCycles, HundredRemovalsNeverHangAndLeaveNoHandleOpen)
         {"--handoff=12 --delay=30", 12},
         // Once the event is signalled the answer is complete, whatever still runs.
         {"--handoff=7 --delay=0 --linger=5000", 7, 4000},
+        // A helper made known is waited for too; ending unanswered is failure 13.
+        {"--handoff=5 --delay=0 --tell", 5},
+        {"--handoff=0 --tell --vanish", 13},
         // The value STILL_ACTIVE as exit code: the finished process is "terminated" too.
         {"--exit=259", 259},
         {"--exit=0xC0000005", 0xC0000005u},

@@ -1,3 +1,4 @@
+#include "uninstaller/CopyAnswer.h"
 #include "uninstaller/PlanExecutor.h"
 #include "uninstaller/Uninstaller.h"
 #include "uninstaller/UninstallPlan.h"
@@ -8,6 +9,7 @@
 #include "platform/RegKey.h"
 #include "ui/Prompt.h"
 
+#include "HelperPrograms.h"
 #include "support/PromptSupport.h"
 
 #include <windows.h>
@@ -147,6 +149,7 @@ protected:
         DeleteTree(m_root);
         RegKey(HKEY_CURRENT_USER, ScratchKey, RegKey::Flavour::Status).Delete(true);
         RegKey(TestExtensionKey, RegKey::Flavour::Status).Delete(true);
+        SetEnvironmentVariableA("QX_FAKEUNINST_LOG", nullptr);
     }
 
     std::string Path(const std::string& relative) const { return m_dir + "\\" + relative; }
@@ -515,6 +518,24 @@ TEST_F(UninstallerTest, UnattendedRunAsksNothingAndReturnsTheOutcome) {
     EXPECT_FALSE(KeyExists(broken));
     // Run again: the registration is gone now.
     EXPECT_EQ(RunUninstaller(u"uninst.exe QxTest -unat", m_settings), 12);
+}
+
+// An original waiting for its copy, when the copy ends without answering.
+TEST_F(UninstallerTest, CopyEndingUnansweredWithAnUnexpectedCodeGives13) {
+    const std::string fake = HelperPath("fakeuninst.exe");
+    if (!Exists(fake)) GTEST_SKIP() << "fakeuninst.exe not found (QX_WIN_BUILD names the Windows build tree)";
+    SetEnvironmentVariableA("QX_FAKEUNINST_LOG", (m_root + "\\fake.log").c_str());
+    for (const auto& c : std::vector<std::pair<std::string, std::uint32_t>>{{"0", 0}, {"12", 12}, {"1", 13},
+                                                                          {"0xC0000005", 13}}) {
+        std::string failure, line = "\"" + fake + "\" --quiet --exit=" + c.first;
+        const CopyAnswer answer(failure);
+        STARTUPINFOA startup = {sizeof startup};
+        PROCESS_INFORMATION info = {};
+        ASSERT_TRUE(failure.empty() && CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                                      &startup, &info)) << failure;
+        const KernelHandle copy(info.hProcess), thread(info.hThread);
+        EXPECT_EQ(answer.Wait(copy.Get()), c.second) << c.first;
+    }
 }
 
 }  // namespace

@@ -8,10 +8,13 @@
 //                   into the 4-byte block named by -result=<hex>, signals the event named
 //                   by -done=<hex> and exits (after --linger=<ms> more, default 0: a
 //                   process that answered but is still running).
+//   --tell          makes the grandchild known as this version's uninstaller does its copy;
+//   --vanish        the grandchild exits at once without answering.
 //   --block=<path>  first creates a file at path (no spaces), where the installer's folder
 //                   belongs: a run ends at its folder step after a successful removal.
-// Without --exit or --handoff it exits with 0. Exit codes 250-254 are the helper's own failures.
+// Without --exit or --handoff it exits with 0. Exit codes 250-255 are the helper's own failures.
 #include "platform/Handles.h"
+#include "uninstaller/HandshakeReply.h"
 
 #include <windows.h>
 
@@ -27,6 +30,8 @@ struct Arguments {
     bool quiet = false;
     bool grandchild = false;
     bool handoff = false;
+    bool tell = false;
+    bool vanish = false;
     unsigned long value = 0;
     unsigned long delay = 500;
     unsigned long linger = 0;
@@ -70,6 +75,8 @@ Arguments Parse(const char* line) {
     for (const std::string& w : Words(line)) {
         if (w == "--quiet") a.quiet = true;
         else if (w == "--grandchild") a.grandchild = true;
+        else if (w == "--tell") a.tell = true;
+        else if (w == "--vanish") a.vanish = true;
         else if (Starts(w, "--exit=", rest)) a.value = std::strtoul(rest.c_str(), nullptr, 0);
         else if (Starts(w, "--handoff=", rest)) { a.handoff = true; a.value = std::strtoul(rest.c_str(), nullptr, 0); }
         else if (Starts(w, "--delay=", rest)) a.delay = std::strtoul(rest.c_str(), nullptr, 10);
@@ -109,6 +116,7 @@ bool Log(const char* line) {
 HANDLE AsHandle(unsigned long value) { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)); }
 
 int Grandchild(const Arguments& a) {
+    if (a.vanish) return 0;
     Sleep(a.delay);
     MappedView view(MapViewOfFile(AsHandle(a.resultHandle), FILE_MAP_WRITE, 0, 0, 4));
     if (!view) return 251;
@@ -130,6 +138,7 @@ int HandOn(const Arguments& a, const char* line) {
         return 253;
     KernelHandle process(info.hProcess);
     KernelHandle thread(info.hThread);
+    if (a.tell && !HandshakeReply(a.resultHandle, a.doneHandle).TellHelper(process.Get())) return 255;
     thread.Reset();
     process.Reset();
     Say(a, "handing on");

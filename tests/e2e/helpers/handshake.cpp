@@ -4,7 +4,10 @@
 // with handle inheritance, waited for; on exit code 1 the event is waited for too and
 // the shared value read. Prints "exit=<code>" and then "result=<value>" (or
 // "result=timeout"). The block starts out as 0xFEEDFACE, so a value that nobody wrote
-// shows. Usage: handshake.exe <uninstaller path> <key name> [event wait in seconds]
+// shows. With --offer the block is this version's installer's (platform/HandshakeBlock.h),
+// and "helper=given" follows "exit=1" when the uninstaller made its helper known.
+// Usage: handshake.exe <uninstaller path> <key name> [event wait in seconds | --offer]
+#include "platform/HandshakeBlock.h"
 #include "platform/Handles.h"
 
 #include <windows.h>
@@ -16,14 +19,22 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) return 250;
-    const DWORD waitMs = argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) * 1000 : 120000;
+    const bool offer = argc > 3 && std::strcmp(argv[3], "--offer") == 0;
+    const DWORD waitMs = argc > 3 && !offer ? static_cast<DWORD>(std::atoi(argv[3])) * 1000 : 120000;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    KernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, 4, nullptr));
+    const DWORD size = offer ? sizeof(HandshakeBlock) : 4;
+    KernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, size, nullptr));
     if (!mapping) return 251;
-    MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 4));
+    MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, size));
     if (!view) return 252;
     const DWORD sentinel = 0xFEEDFACE;
     std::memcpy(view.Get(), &sentinel, 4);
+    auto* block = static_cast<HandshakeBlock*>(view.Get());
+    HANDLE self = nullptr;
+    if (offer && DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                                 PROCESS_DUP_HANDLE, TRUE, 0))
+        *block = {sentinel, static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(self)), 0, HandshakeWatchOffered};
+    const KernelHandle installer(self);
     KernelHandle done(CreateEventA(&inherit, TRUE, FALSE, nullptr));
     if (!done) return 253;
 
@@ -45,6 +56,10 @@ int main(int argc, char** argv) {
         GetExitCodeProcess(process.Get(), &code);
     }
     std::printf("exit=%lu\n", static_cast<unsigned long>(code));
+    if (offer && block->state == HandshakeHelperGiven) {
+        const KernelHandle helper(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(block->helperProcess)));
+        std::printf("helper=given\n");
+    }
     std::fflush(stdout);
     if (code == 1) {
         if (WaitForSingleObject(done.Get(), waitMs) == WAIT_OBJECT_0) {
