@@ -5,7 +5,6 @@
 #include "installer/PreviousInstallation.h"
 #include "installer/Product.h"
 #include "installer/actions/UninstallRegAction.h"
-#include "mulib/DllLoader.h"
 #include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "platform/WindowsVersionInfo.h"
@@ -48,15 +47,18 @@ std::string ReadRegistered(const char* name) {
 
 }  // namespace
 
-EarlierInstallationKept::EarlierInstallationKept(const std::string& params, const std::string& installDir) {
+EarlierInstallationKept::EarlierInstallationKept(const std::string& params) {
     const UninstallPlan plan = UninstallPlan::Parse(params);
     try {
-        // Beside the folder, on its volume, so that the links can be made.
-        std::string scratch = installDir;
-        while (!scratch.empty() && scratch.back() == '\\') scratch.pop_back();
-        scratch += ".qxprev";
-        for (int n = 2; GetFileAttributesA(scratch.c_str()) != INVALID_FILE_ATTRIBUTES && n < 100; ++n)
-            scratch = scratch.substr(0, scratch.rfind(".qxprev")) + ".qxprev" + std::to_string(n);
+        // In the temporary folder, where no uninstaller looks: a folder beside the installation
+        // would keep its parent from being removed. Files on another volume are copied.
+        char temp[MAX_PATH + 1];
+        const DWORD length = GetTempPathA(sizeof temp, temp);
+        if (length == 0 || length >= sizeof temp)
+            throw InstallError("Unable to keep the earlier installation: " + WinErrorText(GetLastError()));
+        std::string scratch;
+        for (int n = 0; n < 100 && (scratch.empty() || GetFileAttributesA(scratch.c_str()) != INVALID_FILE_ATTRIBUTES); ++n)
+            scratch = JoinPath(temp, "QxEarlier" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n));
         Record({UndoKind::Scratch, {scratch}});
         if (!CreateDirectoryA(scratch.c_str(), nullptr))
             throw InstallError("Unable to keep the earlier installation in '" + scratch + "': " +
@@ -132,14 +134,8 @@ void EarlierInstallationKept::KeepKeyTree(const std::string& keyName) {
 std::unique_ptr<EarlierInstallationKept> KeepEarlierInstallation() {
     const std::string params = ReadRegistered("UninstallParam");
     if (PreviousVersion().empty() || PreviousUninstallString().empty() || params.empty()) return nullptr;
-    std::string folder = ReadRegistered("InstallDir");
     try {
-        if (folder.empty()) {
-            const UninstallPlan plan = UninstallPlan::Parse(params);
-            if (plan.Folders().empty()) return nullptr;
-            folder = plan.Folders().front();
-        }
-        return std::make_unique<EarlierInstallationKept>(params, folder);
+        return std::make_unique<EarlierInstallationKept>(params);
     } catch (const UninstallPlan::Err&) {
         return nullptr;
     }

@@ -2,7 +2,7 @@
 // Keeps what the earlier installation's uninstaller is about to remove, so that a run that
 // fails or is cut short before it commits puts the earlier installation back as it was and
 // its uninstaller works again. Its files are kept as hard links (copies where the volume
-// has none) in a folder beside the installation folder; its folders, registry keys (with
+// has none) in a folder of the temporary folder; its folders, registry keys (with
 // their subkeys) and the search path values are entered in the run record. The commit
 // deletes the kept files.
 #include "installer/actions/InstallAction.h"
@@ -12,9 +12,9 @@
 
 class EarlierInstallationKept : public InstallAction {
 public:
-    // params: the earlier registration's "UninstallParam"; installDir its "InstallDir".
-    // Throws InstallError when a file cannot be kept: nothing is removed then.
-    EarlierInstallationKept(const std::string& params, const std::string& installDir);
+    // params: the earlier registration's "UninstallParam". Throws InstallError when a file
+    // cannot be kept: nothing is removed then.
+    explicit EarlierInstallationKept(const std::string& params);
     ~EarlierInstallationKept() override;
     void Commit() override;
 

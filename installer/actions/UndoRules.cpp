@@ -88,8 +88,13 @@ long WriteSaved(const std::string& keyName, const std::vector<UninstallRegAction
     return ERROR_SUCCESS;
 }
 
+// A key the uninstaller left in place gets its values back without a word.
 void RestoreKey(const UndoEntry& entry) {
-    ConsoleLine("Rollback: restoring " + entry.Field(0));
+    RegKey named(entry.Field(0), RegKey::Flavour::Status);
+    HKEY raw = nullptr;
+    const bool there = RegOpenKeyExA(named.Root(), named.SubKey().c_str(), 0, KEY_QUERY_VALUE, &raw) == ERROR_SUCCESS;
+    RegKeyHandle opened(there ? raw : nullptr);
+    if (!there) ConsoleLine("Rollback: restoring " + entry.Field(0));
     std::vector<UninstallRegAction::SavedValue> values;
     const LONG code = UninstallRegAction::ValuesOf(entry, 1, values) ? WriteSaved(entry.Field(0), values)
                                                                        : ERROR_INVALID_DATA;
@@ -136,7 +141,13 @@ void Undo(const UndoEntry& entry, const std::set<std::string>& notOurs) {
     } else if (entry.kind == K::Scratch) {
         if (IsFolder(path)) RemoveDirectoryA(path.c_str());
     } else if (entry.kind == K::SavedFile) {
-        if (IsFile(entry.Field(1))) PutBack(path, entry.Field(1), false);
+        // A file the uninstaller left in place needs nothing back.
+        if (IsFile(entry.Field(1))) {
+            if (Exists(path))
+                Discard(entry.Field(1));
+            else
+                PutBack(path, entry.Field(1), false);
+        }
     } else if (entry.kind == K::SavedFolder) {
         if (!IsFolder(path)) {
             ConsoleLine("Rollback: restoring " + path);
