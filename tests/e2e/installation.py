@@ -4,6 +4,7 @@ tables) for one installation folder, so that each test only states its circumsta
 import os
 import shlex
 import struct
+import subprocess
 import zlib
 
 from harness import INSTALLER, PE_SHAPE, SESSION_MANAGER, SOURCE, WIN_BUILD, PrefixTest, diff_files
@@ -248,6 +249,21 @@ class InstallationTest(PrefixTest):
         for key in WATCHED_KEYS:
             self.assertEqual(keys_after[key], keys_before[key], "registry changed below " + key)
         self.assertEqual(classes_after, classes_before, "keys under the classes root changed")
+
+    def tmpfs_drive(self, letter, size="64m"):
+        """A drive of its own (a tmpfs mounted in the prefix), which can be made read-only."""
+        path = os.path.join(self.wine.prefix, "drive_" + letter)
+        os.mkdir(path)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + size, "tmpfs", path],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("cannot mount a tmpfs here (needs root)")
+        self.addCleanup(subprocess.run, ["umount", "-l", path])
+        self.addCleanup(self.wine.stop)   # nothing of the prefix may keep the mount busy
+        os.symlink("../drive_" + letter, os.path.join(self.wine.prefix, "dosdevices", letter + ":"))
+        return path
+
+    def remount(self, path, mode):
+        subprocess.run(["mount", "-o", "remount," + mode, path], check=True)
 
     def image_file(self, source):
         """A file of the product image the package was made from."""

@@ -218,6 +218,40 @@ class Lifecycle(InstallationTest):
         after = self.snapshot()
         self.assertEqual((diff_files(mine[0].files, after[0].files), after[1]), (([], [], []), mine[1]))
 
+    def test_a_failed_or_killed_upgrade_puts_the_earlier_installation_back(self):
+        # A forced run onto a drive too small for the package goes on past the space warning,
+        # removes the earlier installation, fails while extracting, and its rollback puts the
+        # earlier one back whole: the next uninstall finds and removes all of it. An upgrade
+        # killed after the removal is put back the same way by the next run, before it
+        # installs again.
+        w = self.wine
+        subprocess.run(["wineserver", "-p"], env=w.env, check=True)
+        layout = Layout(FOLDER, w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        install = (INSTALLER, "-installDir=" + FOLDER, "-acceptEULA")
+        before = self.snapshot()
+        residue = []
+        self.assertEqual(w.run(*install).code, 0)
+        self.tmpfs_drive("d", "400k")
+        r = w.run(INSTALLER, "-installDir=D:\\Q", "-acceptEULA", "-force")
+        printed = r.stdout.decode("latin-1").splitlines()
+        self.assertEqual(r.code, 150, r)
+        self.assertIn("Rollback: restoring " + layout.main_program, printed)
+        self.snapshot_after_uninstall(before, residue)
+        self.assertOneInstallation(layout, before, residue)
+
+        first = layout.extraction_lines()[0]
+        self.assertIn(first, w.run_until(*install, line=first))
+        self.snapshot_after_uninstall(before, residue)   # the killed run's uninstaller copy
+        r = w.run(*install)
+        printed = r.stdout.decode("latin-1").splitlines()
+        self.assertEqual((r.code, printed[0]), (0, RECOVERY), r)
+        self.assertLess(printed.index("Rollback: restoring " + layout.main_program),
+                        printed.index("Uninstalling the existing Quarnelix 4.26 installation"))
+        self.snapshot_after_uninstall(before, residue)
+        self.assertOutput(w.run(layout.uninstaller, "Quarnelix", "-unat"), 0, removal_lines(layout))
+        self.assertNothingBut(before, self.snapshot_after_uninstall(before, residue), residue)
+
     # ---- runs -----------------------------------------------------------------------------
     def traced_install(self):
         """An installation into FOLDER, and the command lines it started (seen through

@@ -200,18 +200,3 @@ class RollbackTest(InstallationTest):
         for path in layout.files:
             self.assertEqual(w.read_file(path), self.image_file(layout.sources[path]), path)
         self.assertEqual(w.read_file(layout.uninstaller), embedded_uninstaller())
-
-    def tmpfs_drive(self, letter):
-        """A drive of its own (a tmpfs mounted in the prefix), which can be made read-only."""
-        path = os.path.join(self.wine.prefix, "drive_" + letter)
-        os.mkdir(path)
-        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", path],
-                          stderr=subprocess.DEVNULL).returncode != 0:
-            self.skipTest("cannot mount a tmpfs here (needs root)")
-        self.addCleanup(subprocess.run, ["umount", "-l", path])
-        self.addCleanup(self.wine.stop)   # nothing of the prefix may keep the mount busy
-        os.symlink("../drive_" + letter, os.path.join(self.wine.prefix, "dosdevices", letter + ":"))
-        return path
-
-    def remount(self, path, mode):
-        subprocess.run(["mount", "-o", "remount," + mode, path], check=True)
