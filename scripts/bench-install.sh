@@ -16,6 +16,7 @@
 # Medians of the repeats are printed, the two packages side by side.
 #
 # Usage: scripts/bench-install.sh [work folder] [repeats]
+#        QX_BENCH_KINDS="file" measures the file-bound package alone (default "decode file").
 #        (default build/bench-install and 3). The first run packs the products and builds two
 #        installers, several minutes; later runs reuse them. QX_WINE_TEMPLATE may name a ready
 #        template prefix (tests/wine/make-template); otherwise one is made in the work folder.
@@ -66,7 +67,7 @@ build_win bareextract -I"$lzma_sdk" "$winbench/LzmaDec.o"
 
 # The products: regenerated every run, but a file is replaced only when its bytes changed,
 # so the packages (minutes to pack) are made again only when the generator changes.
-kinds=(decode file)
+read -r -a kinds <<<"${QX_BENCH_KINDS:-decode file}"
 declare -A megabytes=([decode]=200 [file]=16) count=([decode]=16 [file]=600)
 for kind in "${kinds[@]}"; do
     corpus=$root/corpus-$kind
@@ -91,9 +92,9 @@ done
 # crcpass: the installer's library from the decode-bound build, its package as resource 148,
 # and the installer's file layout.
 crc_build=$root/build-decode/win
-if [ ! -f "$winbench/crcpass.exe" ] || [ "$src/tests/bench/crcpass.cpp" -nt "$winbench/crcpass.exe" ] ||
+if [ -d "$crc_build" ] && { [ ! -f "$winbench/crcpass.exe" ] || [ "$src/tests/bench/crcpass.cpp" -nt "$winbench/crcpass.exe" ] ||
    [ "$crc_build/libqx_installer.a" -nt "$winbench/crcpass.exe" ] ||
-   [ "$crc_build/package/quarnelix.pkg" -nt "$winbench/crcpass.exe" ]; then
+   [ "$crc_build/package/quarnelix.pkg" -nt "$winbench/crcpass.exe" ]; }; then
     echo "148 BINARY \"$crc_build/package/quarnelix.pkg\"" >"$winbench/crcpass.rc"
     $arch-w64-mingw32-windres -O coff "$winbench/crcpass.rc" "$winbench/crcpass.res"
     "$cxx" "${flags[@]}" -I"$src" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -o "$winbench/crcpass.exe" \
