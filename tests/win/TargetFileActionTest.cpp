@@ -138,6 +138,33 @@ TEST_F(TargetFileActionTest, AKeptFileInUseAtCommitIsDeletedAtRestart) {
     CancelDeleteAtRestart(kept);
 }
 
+// Held open without delete sharing, a file cannot be renamed aside: it is copied, overwritten
+// in place, and rollback writes the copy back over it while it is still held.
+TEST_F(TargetFileActionTest, AHeldFileIsCopiedAsideAndWrittenBackInPlaceByRollback) {
+    SetMode(false, true);
+    const std::string target = Path("held.dll");
+    ActionTest::WriteFileBytes(target, "earlier contents");
+    FileHandle held(CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Outcome undone;
+    {
+        std::unique_ptr<TargetFileAction> action;
+        Run([&] { action = std::make_unique<TargetFileAction>(IDT_ZLIB_GOOD, target); });
+        ASSERT_TRUE(action);
+        EXPECT_EQ(ReadFileBytes(target), Plain());
+        // Through the holder's handle: the same file took the new contents, so it was copied.
+        char start[8] = {};
+        DWORD got = 0;
+        ASSERT_TRUE(ReadFile(held.Get(), start, sizeof start, &got, nullptr));
+        EXPECT_EQ(std::string(start, got), Plain().substr(0, got));
+        undone = Run([&] { action.reset(); });
+    }
+    EXPECT_EQ(undone.lines, Lines{"Rollback: restoring " + target});
+    EXPECT_EQ(ReadFileBytes(target), "earlier contents");
+    EXPECT_EQ(ActionTest::FilesIn(Root()), Lines{"held.dll"});  // the copy is gone
+}
+
 TEST_F(TargetFileActionTest, ACorruptResourceFailsWithTheInflateReasonAndLeavesNoNewFile) {
     struct Case {
         unsigned id;
