@@ -4,6 +4,7 @@
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/PreviousInstallation.h"
 #include "installer/Product.h"
+#include "installer/actions/TargetFile.h"
 #include "installer/actions/UninstallRegAction.h"
 #include "platform/Handles.h"
 #include "platform/RegKey.h"
@@ -18,16 +19,6 @@ namespace {
 
 const char* const MachineEnvironment = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const char* const UserEnvironment = "HKEY_CURRENT_USER\\Environment";
-
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // A hard link costs neither space nor time; Windows before 2000 has none (resolved by name).
 bool HardLink(const std::string& target, const std::string& link) {
@@ -65,10 +56,10 @@ EarlierInstallationKept::EarlierInstallationKept(const std::string& params) {
                                WinErrorText(GetLastError()));
         int n = 0;
         for (const std::string& file : plan.Files())
-            if (IsFile(file)) KeepFile(file, scratch + "\\" + std::to_string(++n));
+            if (IsExistingFile(file)) KeepFile(file, scratch + "\\" + std::to_string(++n));
         // After the files, so that rollback makes the folders before it moves the files back.
         for (const std::string& folder : plan.Folders())
-            if (IsFolder(folder)) Record({UndoKind::SavedFolder, {folder}});
+            if (IsExistingFolder(folder)) Record({UndoKind::SavedFolder, {folder}});
         for (const std::string& key : plan.RegistryKeys()) KeepKeyTree(key);
         if (IsNtFamily(ProcessVersionInfo().WindowsVersion())) {
             for (const char* environment : {MachineEnvironment, UserEnvironment}) {

@@ -60,6 +60,9 @@ protected:
     // renamed), entering it first; returns the name it waits under, or "" when path is
     // missing or a folder. Throws InstallError when it can be neither renamed nor copied.
     std::string KeepAside(const std::string& path);
+    // Before a file is written at path: one that exists is overwritten only when allowed
+    // (ConfirmOverwrite) and kept aside; a new one is entered for deletion.
+    void EnterFileWrite(const std::string& path);
 
     std::vector<UndoEntry> m_entries;
 

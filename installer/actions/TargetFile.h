@@ -33,6 +33,10 @@ std::string RollbackRemovalBox(const std::string& path, const std::string& reaso
 void RollbackRemove(const std::string& path, bool (*remove)(const std::string&),
                     const RollbackRemovalTexts& texts) noexcept;
 
+// True when path names a file, or a folder (attributes alone: no folder read).
+bool IsExistingFile(const std::string& path);
+bool IsExistingFolder(const std::string& path);
+
 // True when FindFirstFileA finds a file or folder of that name (the existence test
 // every file step uses before it writes).
 bool TargetExists(const std::string& path);

@@ -12,12 +12,7 @@ TargetFileAction::TargetFileAction(unsigned resourceId, const std::string& path)
     : m_path(path.empty() ? Options().uninstallerPath : path) {
     AddFileUninstallParam(m_path);
     try {
-        if (TargetExists(m_path)) {
-            ConfirmOverwrite(m_path);
-            KeepAside(m_path);
-        } else {
-            Record({UndoKind::File, {m_path}});
-        }
+        EnterFileWrite(m_path);
         ConsoleLine("Installing " + m_path);
         ExtractZlibResource(m_path, resourceId);
         // An earlier run may have left this path scheduled for deletion at restart.

@@ -32,6 +32,16 @@ void RollbackDeleteFile(const std::string& path) noexcept {
     RollbackRemove(path, [](const std::string& p) { return DeleteFileA(p.c_str()) != FALSE; }, texts);
 }
 
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsExistingFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool TargetExists(const std::string& path) {
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path.c_str(), &data));

@@ -28,16 +28,6 @@ namespace {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Entries of files never concern a folder that took the name meanwhile.
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 void RemoveFolder(const std::string& path) {
     static const RollbackRemovalTexts texts = {
@@ -119,14 +109,14 @@ void Undo(const UndoEntry& entry, const std::set<std::string>& notOurs) {
     namespace K = UndoKind;
     const std::string& path = entry.Field(0);
     if (entry.kind == K::Folder) {
-        if (IsFolder(path)) RemoveFolder(path);
-    } else if (entry.kind == K::File) {
-        if (IsFile(path)) RollbackDeleteFile(path);
+        if (IsExistingFolder(path)) RemoveFolder(path);
+    } else if (entry.kind == K::File) {  // never a folder that took the name meanwhile
+        if (IsExistingFile(path)) RollbackDeleteFile(path);
     } else if (entry.kind == K::Shortcut) {
-        if (IsFile(path)) ShortcutAction::RemoveShortcut(path);
+        if (IsExistingFile(path)) ShortcutAction::RemoveShortcut(path);
     } else if (entry.kind == K::Files) {
         for (auto file = entry.fields.rbegin(); file != entry.fields.rend(); ++file)
-            if (!notOurs.count(LowerAscii(*file)) && IsFile(*file)) RollbackDeleteFile(*file);
+            if (!notOurs.count(LowerAscii(*file)) && IsExistingFile(*file)) RollbackDeleteFile(*file);
     } else if (entry.kind == K::Keep || entry.kind == K::Copied) {
         if (Exists(entry.Field(1))) PutBack(path, entry.Field(1), entry.kind == K::Copied);
     } else if (entry.kind == K::Copying) {
@@ -139,17 +129,17 @@ void Undo(const UndoEntry& entry, const std::set<std::string>& notOurs) {
     } else if (entry.kind == K::Association) {
         FileAssocAction::Undo(entry);
     } else if (entry.kind == K::Scratch) {
-        if (IsFolder(path)) RemoveDirectoryA(path.c_str());
+        if (IsExistingFolder(path)) RemoveDirectoryA(path.c_str());
     } else if (entry.kind == K::SavedFile) {
         // A file the uninstaller left in place needs nothing back.
-        if (IsFile(entry.Field(1))) {
+        if (IsExistingFile(entry.Field(1))) {
             if (Exists(path))
                 Discard(entry.Field(1));
             else
                 PutBack(path, entry.Field(1), false);
         }
     } else if (entry.kind == K::SavedFolder) {
-        if (!IsFolder(path)) {
+        if (!IsExistingFolder(path)) {
             ConsoleLine("Rollback: restoring " + path);
             CreateDirectoryA(path.c_str(), nullptr);
         }
@@ -202,6 +192,15 @@ void InstallAction::UndoRecorded() noexcept {
 void InstallAction::KeepRecorded() noexcept {
     KeepEntries(m_entries);
     m_entries.clear();
+}
+
+void InstallAction::EnterFileWrite(const std::string& path) {
+    if (TargetExists(path)) {
+        ConfirmOverwrite(path);
+        KeepAside(path);
+    } else {
+        Record({UndoKind::File, {path}});
+    }
 }
 
 std::string InstallAction::KeepAside(const std::string& path) {

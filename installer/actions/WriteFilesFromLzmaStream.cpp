@@ -78,12 +78,7 @@ void WriteFilesFromLzmaStream::BeginFile(const PackageStreamParser::File& file) 
     if (!entered || !CreateNewFile()) {
         // Listed as new, yet there after all: whatever is there is not this run's to delete.
         if (entered) Record({UndoKind::NotOurs, {m_path}});
-        if (TargetExists(m_path)) {
-            ConfirmOverwrite(m_path);
-            KeepAside(m_path);
-        } else {
-            Record({UndoKind::File, {m_path}});
-        }
+        EnterFileWrite(m_path);
         ConsoleLine("Installing " + m_path);
         m_output.Reset(CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
