@@ -1,8 +1,10 @@
 #include "ActionTestSupport.h"
 #include "ZlibPayloadIds.h"
+#include "NoCrtLib/InstallError.h"
 #include "installer/InstallOptions.h"
 #include "installer/actions/TargetDirAction.h"
 #include "installer/actions/TargetFileAction.h"
+#include "platform/ConsoleStop.h"
 
 #include <gtest/gtest.h>
 
@@ -99,3 +101,34 @@ TEST_F(ActionUndoOrderTest, TheJournalCommitsEveryActionBuiltWhileItLives) {
 }
 
 }  // namespace
+
+// Ctrl+C asks the run to stop: the next change throws before it is made, and the changes
+// made so far are undone. In a process of its own: the request cannot be taken back.
+class ActionUndoOrderIsolated : public ActionTest::Fixture {};
+
+TEST_F(ActionUndoOrderIsolated, CtrlCStopsTheRunBeforeItsNextChange) {
+    SetMode(false, false);
+    const std::string inst = Path("inst");
+    InstallConsoleStopHandler();
+    ActionTest::Outcome run = Run([&] {
+        TargetDirAction installDir(inst);
+        // A console of its own, so that the event reaches this process alone.
+        FreeConsole();
+        if (!AllocConsole()) throw std::runtime_error("AllocConsole " + std::to_string(GetLastError()));
+        if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
+            throw std::runtime_error("GenerateConsoleCtrlEvent " + std::to_string(GetLastError()));
+        // The handler runs on a thread of its own: wait until the request is seen.
+        for (int i = 0; i < 1000; ++i) {
+            try {
+                ThrowIfStopRequested();
+            } catch (const InstallError&) {
+                break;
+            }
+            Sleep(10);
+        }
+        TargetFileAction file(IDT_ZLIB_GOOD, inst + "\\uninst.exe");
+    });
+    EXPECT_EQ(run.error, "The installation was stopped by the user");
+    EXPECT_EQ(run.lines, (Lines{Removing(inst)}));
+    EXPECT_FALSE(ActionTest::IsFolder(inst));
+}
