@@ -28,7 +28,6 @@ namespace {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-
 void RemoveFolder(const std::string& path) {
     static const RollbackRemovalTexts texts = {
         "Rollback: removing previously created ", "Rollback: error removing directory: ",
