@@ -345,9 +345,6 @@ class CutShort(UninstallerTest):
         r = self.wine.install("-installDir=C:\\Q", "-acceptEULA")
         self.assertEqual((r.code, self.lines(r)[0]), (0, "The earlier Quarnelix 4.26 installation was partly "
                                                           "removed; its removal is treated as finished"), r)
-        self.assertNotIn(b"Uninstalling the existing", r.stdout)
-        self.assertEqual((self.wine.query_value(KEY, "InstallDir"), self.wine.query_value(KEY, "RemovalStarted")),
-                         ("C:\\Q", None))
 
 
 class Windows9x(UninstallerTest):
@@ -394,7 +391,6 @@ class WithTheInstaller(UninstallerTest):
             self.assertFalse(self.key_exists(key), key)
         self.assertEqual(self.wine.query_value(MACHINE_ENV, "PATH"), machine_path)
         self.assertEqual(self.value_type(MACHINE_ENV, "PATH"), "REG_EXPAND_SZ")
-
 
     def test_uninstall_gives_the_extensions_back_to_their_earlier_owners(self):
         self.set_default(CLASSES + "\\.qxp", "OtherApp.Document")

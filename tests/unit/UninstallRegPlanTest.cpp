@@ -19,7 +19,7 @@ TEST(UninstallRegPlan, UninstallStringQuotesTheUninstallerAndEndsWithASpace) {
     EXPECT_EQ(UninstallString("C:\\Program Files\\A Q\\uninst.exe", "K"), "\"C:\\Program Files\\A Q\\uninst.exe\" K ");
 }
 
-TEST(UninstallRegPlan, ValuesInWritingOrder) {
+TEST(UninstallRegPlan, SixValuesInWritingOrder) {
     UninstallRegInput input;
     input.keyName = "Quarnelix";
     input.displayName = "Arvendo Quarnelix 4.26 (remove only)";
@@ -37,11 +37,6 @@ TEST(UninstallRegPlan, ValuesInWritingOrder) {
                                          }));
     // The parameter string is the first value that needs the key's own item.
     EXPECT_EQ(UninstallRegValues(input)[UninstallValuesBeforeOwnItem + 1].first, "UninstallParam");
-    // The earlier owners of the associations come last, and only when there are any.
-    input.previousFileTypes = ".qxp=Other.Doc";
-    const RegStringValues values = UninstallRegValues(input);
-    ASSERT_EQ(values.size(), 7u);
-    EXPECT_EQ(values.back(), (std::pair<std::string, std::string>{"PreviousFileTypes", ".qxp=Other.Doc"}));
 }
 
 TEST(UninstallRegPlan, FailureQuestionEndsWith113) {
