@@ -2,6 +2,8 @@
 // The process-wide record of the run, filled by the driver from the command line
 // (or the dialog) and read by the requirement check, the removal of an earlier
 // installation and every action.
+#include "platform/UninstallRecord.h"
+
 #include <string>
 
 namespace Prompt {
@@ -20,6 +22,8 @@ struct InstallOptions {
     std::string mainProgramPath;
     std::string UninstallParams;
     std::string uninstallerPath;
+    // The extensions the associations took from another program, for the registration.
+    FileTypeOwners previousFileTypes;
 };
 
 InstallOptions& Options();

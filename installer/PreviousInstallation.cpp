@@ -6,6 +6,7 @@
 #include "installer/Driver.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
+#include "platform/UninstallRecord.h"
 #include "ui/Prompt.h"
 
 #include <cstdio>
@@ -99,6 +100,13 @@ void RemovePreviousInstallation(PreviousInstallationSystem& system) {
     const std::string version = system.Version();
     const std::string uninstallString = system.UninstallString();
     if (version.empty() || uninstallString.empty()) return;
+    const std::string uninstaller = CommandProgram(uninstallString);
+    if (!uninstaller.empty() && system.RemovalStarted() && system.FileMissing(uninstaller)) {
+        system.DeleteRegistration();
+        ConsoleLine(std::string("The earlier ") + ProductShortName + " " + version +
+                    " installation was partly removed; its removal is treated as finished");
+        return;
+    }
 
     ConsoleLine(std::string("Uninstalling the existing ") + ProductShortName + " " + version + " installation");
 

@@ -54,6 +54,12 @@ public:
     // The registered values; "" when they cannot be read.
     virtual std::string Version() = 0;
     virtual std::string UninstallString() = 0;
+    // The registration carries the uninstaller's RemovalStartedValue.
+    virtual bool RemovalStarted() = 0;
+    // The system says there is no such file (not merely that it cannot be read).
+    virtual bool FileMissing(const std::string& path) = 0;
+    // Deletes the registration; never throws, the outcome is not examined.
+    virtual void DeleteRegistration() = 0;
     // Throws a standard exception (not InstallError) when there is none.
     virtual std::string TempFolder() = 0;
     // Writes this installer's uninstaller to path: InstallError when the resource cannot be
@@ -78,6 +84,9 @@ std::string WriteFreshUninstaller(PreviousInstallationSystem& system);
 // removal succeeded, or when the user (interactive) or -force (unattended) goes on after a
 // failure; otherwise throws SilentExit(107). No other error leaves it. Reads
 // Options().interactive and Options().force.
+// A registration whose uninstaller started removing it and is gone since is what a removal
+// cut short at its very end leaves (see RemovalStartedValue): it is deleted, one line says
+// so, and nothing runs.
 void RemovePreviousInstallation(PreviousInstallationSystem& system);
 
 // ---- Windows build only (PreviousInstallationWin32.cpp) ----

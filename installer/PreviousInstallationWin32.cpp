@@ -11,6 +11,7 @@
 #include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "platform/ShellFolders.h"
+#include "platform/UninstallRecord.h"
 #include "resources/resource.h"
 
 #include <windows.h>
@@ -80,10 +81,35 @@ private:
     CryptProvider m_provider;  // released before the library goes
 };
 
+// A registry error of any kind (missing key or value included) counts as "not there".
+bool ReadRegistered(const char* valueName, std::string& value) {
+    try {
+        value = RegReadString(HKEY_LOCAL_MACHINE, ProductUninstallKey(), valueName);
+        return true;
+    } catch (const InstallError&) {
+        return false;
+    }
+}
+
 class MachinePreviousInstallation : public PreviousInstallationSystem {
 public:
     std::string Version() override { return PreviousVersion(); }
     std::string UninstallString() override { return PreviousUninstallString(); }
+
+    bool RemovalStarted() override {
+        std::string mark;
+        return ReadRegistered(RemovalStartedValue, mark);
+    }
+
+    bool FileMissing(const std::string& path) override {
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+
+    void DeleteRegistration() override {
+        RegKey(HKEY_LOCAL_MACHINE, ProductUninstallKey(), RegKey::Flavour::Status).Delete(true);
+    }
 
     std::string TempFolder() override {
         char buffer[265];
@@ -100,16 +126,6 @@ public:
 private:
     SystemRandom m_random;
 };
-
-// A registry error of any kind (missing key or value included) counts as "not there".
-bool ReadRegistered(const char* valueName, std::string& value) {
-    try {
-        value = RegReadString(HKEY_LOCAL_MACHINE, ProductUninstallKey(), valueName);
-        return true;
-    } catch (const InstallError&) {
-        return false;
-    }
-}
 
 }  // namespace
 

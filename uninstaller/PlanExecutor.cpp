@@ -71,6 +71,11 @@ void PlanExecutor::MoveAsideWhenBusy(const std::string& file, const std::string&
     m_aside = aside;
 }
 
+void PlanExecutor::RemoveLast(const std::string& uninstallerFile, const std::string& registrationKey) {
+    m_lastFile = uninstallerFile;
+    m_lastKey = registrationKey;
+}
+
 PlanExecutor::Outcome PlanExecutor::Run() {
     // The short form can only be had while the folder exists.
     std::vector<std::string> folderForms;
@@ -89,17 +94,35 @@ PlanExecutor::Outcome PlanExecutor::Run() {
             Fail(std::string("Removing ") + what + " " + item + " failed: " + e.what());
         }
     };
-    for (const std::string& file : m_plan.Files())
-        guarded("file", file, [this](const std::string& p) { RemoveFile(p); });
     // A folder that holds only folders listed after it (the installer lists a folder before
     // its parents, so only a hand-made string does this) is tried again after them.
-    m_folderQueue = m_plan.Folders();
-    for (m_folderIndex = 0; m_folderIndex < m_folderQueue.size(); ++m_folderIndex) {
-        const std::string folder = m_folderQueue[m_folderIndex];
-        guarded("folder", folder, [this](const std::string& p) { RemoveFolder(p); });
+    auto removeFolders = [this, &guarded](const std::vector<std::string>& folders) {
+        m_folderQueue = folders;
+        for (m_folderIndex = 0; m_folderIndex < m_folderQueue.size(); ++m_folderIndex) {
+            const std::string folder = m_folderQueue[m_folderIndex];
+            guarded("folder", folder, [this](const std::string& p) { RemoveFolder(p); });
+        }
+    };
+
+    std::vector<std::string> lastFiles, firstFolders, lastFolders, lastKeys;
+    for (const std::string& file : m_plan.Files()) {
+        if (!m_lastFile.empty() && EqualsIgnoringCase(file, m_lastFile))
+            lastFiles.push_back(file);
+        else
+            guarded("file", file, [this](const std::string& p) { RemoveFile(p); });
     }
-    for (const std::string& key : m_plan.RegistryKeys())
-        guarded("registry key", key, [this](const std::string& k) { RemoveRegistryKey(k); });
+    // A folder holding the uninstaller waits for it. No other folder holds one of those,
+    // since it would hold the uninstaller too.
+    for (const std::string& folder : m_plan.Folders())
+        (!m_lastFile.empty() && UninstallPlan::Holds(folder, m_lastFile) ? lastFolders : firstFolders)
+            .push_back(folder);
+    removeFolders(firstFolders);
+    for (const std::string& key : m_plan.RegistryKeys()) {
+        if (!m_lastKey.empty() && UninstallPlan::SameKey(key, m_lastKey))
+            lastKeys.push_back(key);
+        else
+            guarded("registry key", key, [this](const std::string& k) { RemoveRegistryKey(k); });
+    }
 
     guarded("search path entry", m_installDir, [this, &folderForms](const std::string&) {
         if (m_places.ntFamily) {
@@ -116,6 +139,11 @@ PlanExecutor::Outcome PlanExecutor::Run() {
             CleanAutoexec(folderForms);
         }
     });
+
+    for (const std::string& file : lastFiles) guarded("file", file, [this](const std::string& p) { RemoveFile(p); });
+    removeFolders(lastFolders);
+    for (const std::string& key : lastKeys)
+        guarded("registry key", key, [this](const std::string& k) { RemoveRegistryKey(k); });
     return m_outcome;
 }
 
@@ -191,6 +219,7 @@ void PlanExecutor::RemoveFolder(const std::string& path) {
 }
 
 void PlanExecutor::RemoveRegistryKey(const std::string& key) {
+    if (RestoresOwner(key)) return;
     const UninstallPlan::SharedAssociation* shared = m_plan.SharedAssociationOf(key);
     if (shared && !SharedAssociationStillOurs(key, *shared)) return;
     ConsoleLine("Removing registry key " + key);
@@ -203,6 +232,33 @@ void PlanExecutor::RemoveRegistryKey(const std::string& key) {
         return;
     }
     Fail("Removing registry key " + key + " failed: " + RegText(doomed));
+}
+
+// The extension key of an association that replaced another program's was there before the
+// installation: it stays, and gets its earlier owner back while it still names one of ours.
+bool PlanExecutor::RestoresOwner(const std::string& key) {
+    const FileTypeOwner* owner = nullptr;
+    for (const FileTypeOwner& candidate : m_owners)
+        if (UninstallPlan::SameKey(key, UninstallPlan::ClassesKey(candidate.extension))) owner = &candidate;
+    if (!owner) return false;
+    const std::string what = "the file association for extension '" + owner->extension + "'";
+    RegKey reader(key, RegKey::Flavour::Status);
+    std::string value;
+    if (!reader.ReadString("", false, value) && !KeyExists(key)) {
+        ConsoleLine("Registry key " + key + " was already gone");
+        return true;
+    }
+    // The earlier owner again (a run cut short put it back), one of ours or nothing: restored.
+    if (!value.empty() && !EqualsIgnoringCase(value, owner->progId) && !m_plan.OwnsProgId(value)) {
+        ++m_outcome.leftInPlace;
+        Note("The file association for extension '" + owner->extension + "' now belongs to " + value +
+             "; it is left in place");
+        return true;
+    }
+    ConsoleLine("Restoring " + what + " to " + owner->progId);
+    RegKey writer(key, RegKey::Flavour::Status);
+    if (!writer.WriteString("", owner->progId, false)) Fail("Restoring " + what + " failed: " + RegText(writer));
+    return true;
 }
 
 // The sibling product may have taken the shared extension over since; then its key is

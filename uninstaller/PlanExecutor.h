@@ -1,10 +1,14 @@
 #pragma once
 // Carries out an uninstall plan: removes the files, then the folders, then the registry
 // keys, each in item order, then takes the installation folder out of the search path.
+// The registration's own uninstaller, the folders that hold it and the registration key go
+// after all that, in this order, whatever their place among the items: a run cut short
+// leaves the uninstaller and its registration to finish the work.
 // A folder that still holds anything the plan does not remove is left in place, never
 // emptied.
 // Every step reports on the console; nothing throws past Run(). What cannot be removed
 // now is scheduled for removal at the next restart.
+#include "platform/UninstallRecord.h"
 #include "uninstaller/UninstallPlan.h"
 
 #include <cstddef>
@@ -37,6 +41,10 @@ public:
     // volume: when file cannot be deleted it is moved to aside instead, so its folder can
     // go now. Whoever runs the plan deletes aside once that program has ended.
     void MoveAsideWhenBusy(const std::string& file, const std::string& aside);
+    // The items to remove last (see above); either may be "" or not among the items.
+    void RemoveLast(const std::string& uninstallerFile, const std::string& registrationKey);
+    // The extensions whose keys get their earlier owner back instead of being deleted.
+    void RestoreOwners(const FileTypeOwners& owners) { m_owners = owners; }
     Outcome Run();
     // True when the file was moved to aside.
     bool MovedAside() const { return m_movedAside; }
@@ -46,6 +54,7 @@ private:
     bool MoveAside(const std::string& path);
     void RemoveFolder(const std::string& path);
     void RemoveRegistryKey(const std::string& key);
+    bool RestoresOwner(const std::string& key);
     bool SharedAssociationStillOurs(const std::string& key, const UninstallPlan::SharedAssociation& shared);
     void CleanRegistryPath(const std::string& place, bool& changed);
     void CleanAutoexec(const std::vector<std::string>& folderForms);
@@ -66,4 +75,7 @@ private:
     std::string m_busyFile;
     std::string m_aside;
     bool m_movedAside = false;
+    std::string m_lastFile;
+    std::string m_lastKey;
+    FileTypeOwners m_owners;
 };

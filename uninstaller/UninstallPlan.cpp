@@ -117,7 +117,7 @@ UninstallPlan UninstallPlan::Parse(const std::string& params) {
             SharedAssociation shared;
             shared.extension = value.substr(0, colon);
             shared.progId = value.substr(colon + 1);
-            shared.extensionKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\" + shared.extension;
+            shared.extensionKey = ClassesKey(shared.extension);
             plan.m_shared.push_back(shared);
         } else {
             throw Err("The item -" + name + "= is not known to this uninstaller");
@@ -128,22 +128,41 @@ UninstallPlan UninstallPlan::Parse(const std::string& params) {
 
 const UninstallPlan::SharedAssociation* UninstallPlan::SharedAssociationOf(
     const std::string& registryKey) const {
-    // The key may be named with the hive's abbreviation as well.
-    const RegPath key(registryKey);
-    for (const SharedAssociation& shared : m_shared) {
-        const RegPath own(shared.extensionKey);
-        if (key.Hive() == own.Hive() && EqualsIgnoringCase(key.SubKey(), own.SubKey())) return &shared;
-    }
+    for (const SharedAssociation& shared : m_shared)
+        if (SameKey(registryKey, shared.extensionKey)) return &shared;
     return nullptr;
 }
 
 bool UninstallPlan::Removes(const std::string& path) const {
     for (const std::string& file : m_files)
         if (EqualsIgnoringCase(file, path)) return true;
-    for (const std::string& folder : m_folders) {
-        std::string prefix = folder;
-        if (!EndsWithChar(prefix, '\\')) prefix += '\\';   // a second byte may look like '\\'
-        if (path.size() > prefix.size() && StartsWithIgnoringCase(path, prefix)) return true;
-    }
+    for (const std::string& folder : m_folders)
+        if (Holds(folder, path)) return true;
     return false;
+}
+
+bool UninstallPlan::OwnsProgId(const std::string& progId) const {
+    for (const SharedAssociation& shared : m_shared)
+        if (EqualsIgnoringCase(shared.progId, progId)) return true;
+    const std::string key = ClassesKey(progId);
+    for (const std::string& own : m_registryKeys)
+        if (SameKey(own, key)) return true;
+    return false;
+}
+
+std::string UninstallPlan::ClassesKey(const std::string& name) {
+    return "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\" + name;
+}
+
+bool UninstallPlan::Holds(const std::string& folder, const std::string& path) {
+    std::string prefix = folder;
+    if (!EndsWithChar(prefix, '\\')) prefix += '\\';   // a second byte may look like '\\'
+    return path.size() > prefix.size() && StartsWithIgnoringCase(path, prefix);
+}
+
+bool UninstallPlan::SameKey(const std::string& a, const std::string& b) {
+    const RegPath first(a);
+    const RegPath second(b);
+    return first.Hive() != RegPath::NoHive && first.Hive() == second.Hive() &&
+           EqualsIgnoringCase(first.SubKey(), second.SubKey());
 }

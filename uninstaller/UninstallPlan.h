@@ -48,6 +48,15 @@ public:
     const SharedAssociation* SharedAssociationOf(const std::string& registryKey) const;
     // True when path is one of the files or lies inside one of the folders (ignoring case).
     bool Removes(const std::string& path) const;
+    // True when the plan deletes the ProgID's key below ClassesKey(), or shares the ProgID.
+    bool OwnsProgId(const std::string& progId) const;
+
+    // "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\" and name: where the installer associates.
+    static std::string ClassesKey(const std::string& name);
+    // True when path lies below folder (ignoring case).
+    static bool Holds(const std::string& folder, const std::string& path);
+    // True when both name the same key (ignoring case; a hive by full name or abbreviation).
+    static bool SameKey(const std::string& a, const std::string& b);
 
 private:
     std::string m_sharedWith;

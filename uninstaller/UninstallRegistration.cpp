@@ -24,6 +24,16 @@ UninstallRegistration::UninstallRegistration(const std::string& parentKey, const
     if (m_installDir.empty()) throw Err(m_keyPath, "the value InstallDir is empty.");
     RegKey optional(m_keyPath, RegKey::Flavour::Status);
     optional.ReadString("DisplayName", false, m_displayName);
+    std::string command;
+    RegKey(m_keyPath, RegKey::Flavour::Status).ReadString("UninstallString", false, command);
+    m_uninstallerFile = CommandProgram(command);
+    RegKey(m_keyPath, RegKey::Flavour::Status).ReadString(PreviousFileTypesValue, false, m_previousFileTypes);
+}
+
+void UninstallRegistration::MarkRemovalStarted() const {
+    RegKey key(m_keyPath, RegKey::Flavour::Status);
+    if (!key.WriteString(RemovalStartedValue, "1", false))
+        throw AException("Marking " + m_keyPath + " as being removed failed: " + WWLib::RegException(key).what());
 }
 
 std::string UninstallRegistration::ProductName() const {

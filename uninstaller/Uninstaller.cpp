@@ -93,7 +93,16 @@ public:
         }
 
         ConsoleLine("Uninstalling " + m_name);
+        // Before anything goes: a run cut short is then known as one by the next installer.
+        registration->MarkRemovalStarted();
         PlanExecutor executor(*plan, registration->InstallDir(), m_settings.places);
+        executor.RemoveLast(registration->UninstallerFile(), registration->KeyPath());
+        FileTypeOwners owners;
+        if (registration->PreviousOwners(owners))
+            executor.RestoreOwners(owners);
+        else
+            ConsoleLine("The earlier owners of the file associations in " + registration->KeyPath() +
+                        " are unreadable; the associations are removed");
         const std::string own = OwnFile();
         // Beside the copy: on the temporary folder's volume, under a name of this process.
         if (m_command.OriginalWaits() && !own.empty())

@@ -1,5 +1,6 @@
 #include "installer/actions/FileAssocAction.h"
 
+#include "NoCrtLib/AnsiText.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WWLibExceptions.h"
 #include "installer/InstallOptions.h"
@@ -34,7 +35,12 @@ FileAssocAction::FileAssocAction(const std::string& progId, const std::string& e
                 continue;
             }
             RegWriteString(HKEY_LOCAL_MACHINE, JoinPath(ClassesSubKey, step.key), "", step.value, false);
-            if (step.key == extension) m_registered = true;
+            if (step.key == extension) {
+                m_registered = true;
+                // Our own ProgID there is a leftover of an earlier installation, not an owner.
+                if (!m_previousValue.empty() && !EqualsIgnoringCase(m_previousValue, progId))
+                    Options().previousFileTypes.push_back({extension, m_previousValue});
+            }
         }
     } catch (const std::exception& e) {
         Prompt::ContinueOrAbort(FileAssocFailureQuestion(m_extension, e.what()), PromptMode());

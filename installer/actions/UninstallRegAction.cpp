@@ -73,6 +73,7 @@ UninstallRegAction::UninstallRegAction(const std::string& keyName, const std::st
         input.version = version;
         input.uninstallerPath = Options().uninstallerPath;
         input.installDir = Options().installDir;
+        input.previousFileTypes = FormatFileTypeOwners(Options().previousFileTypes);
         auto write = [&](const RegStringValues& values, std::size_t from, std::size_t to) {
             for (std::size_t i = from; i < to; ++i)
                 RegWriteString(HKEY_LOCAL_MACHINE, m_keyPath, values[i].first, values[i].second, false);

@@ -2,6 +2,7 @@
 
 #include "NoCrtLib/ExitCodes.h"
 #include "installer/Product.h"
+#include "platform/UninstallRecord.h"
 
 const char* const UninstallParentKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
@@ -12,7 +13,7 @@ std::string UninstallString(const std::string& uninstallerPath, const std::strin
 }
 
 RegStringValues UninstallRegValues(const UninstallRegInput& input) {
-    return {
+    RegStringValues values{
         {"DisplayName", input.displayName},
         {"DisplayIcon", input.uninstallerPath},
         {"UninstallString", UninstallString(input.uninstallerPath, input.keyName)},
@@ -20,6 +21,8 @@ RegStringValues UninstallRegValues(const UninstallRegInput& input) {
         {"InstallDir", input.installDir},
         {"Version", input.version},
     };
+    if (!input.previousFileTypes.empty()) values.push_back({PreviousFileTypesValue, input.previousFileTypes});
+    return values;
 }
 
 Prompt::ContinueQuestion UninstallRegFailureQuestion(const std::string& reason) {

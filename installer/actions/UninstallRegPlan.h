@@ -24,6 +24,7 @@ struct UninstallRegInput {
     std::string uninstallerPath;
     std::string installDir;
     std::string uninstallParams;  // the finished parameter string
+    std::string previousFileTypes;  // FormatFileTypeOwners(); "" writes no value
 };
 
 // Value names and REG_SZ contents in the order they are written.

@@ -44,16 +44,20 @@ def items_of(layout):
 
 def removal_lines(layout):
     """What the uninstaller prints while it removes the layout's installation completely:
-    files, then folders, then registry keys, each in item order, then the search path."""
+    files, then folders, then registry keys, each in item order, then the search path; the
+    uninstaller, the folders holding it and the registration key (the last item) after all."""
     items = items_of(layout)
     files = [text.strip('"').partition("=")[2] for text in layout.uninstall_items()
              if text.startswith(('"-delFile=', '"-delMainFile='))]
+    holds = lambda folder: layout.uninstaller.startswith(folder + "\\")
     return (["Uninstalling " + PRODUCT]
-            + ["Removing file " + path for path in files]
-            + ["Removing folder " + path for path in items["delDir"]]
-            + ["Removing registry key " + key for key in items["delRegKey"]]
+            + ["Removing file " + path for path in files if path != layout.uninstaller]
+            + ["Removing folder " + path for path in items["delDir"] if not holds(path)]
+            + ["Removing registry key " + key for key in items["delRegKey"][:-1]]
             + ["Removing %s from the search path in %s" % (layout.dir, MACHINE_ENV),
-               PRODUCT + " has been removed"])
+               "Removing file " + layout.uninstaller]
+            + ["Removing folder " + path for path in items["delDir"] if holds(path)]
+            + ["Removing registry key " + UNINSTALL_KEY, PRODUCT + " has been removed"])
 
 
 def started_commands(stderr):

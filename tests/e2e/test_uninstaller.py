@@ -315,6 +315,38 @@ class Removal(UninstallerTest):
         self.assertFalse(self.key_exists(KEY))
 
 
+class CutShort(UninstallerTest):
+    def test_a_run_cut_short_is_finished_by_running_it_again(self):
+        self.install()
+        # What a run killed half-way leaves: the mark, some items gone, the uninstaller there.
+        self.wine.set_value(KEY, "RemovalStarted", "1")
+        for name in ("q.exe", "readme.txt"):
+            os.remove(self.wine.wine_path(DIR + "\\" + name))
+        self.wine.reg("delete", CLASSES + "\\.qxp", "/f")
+        r = self.wine.run(HANDSHAKE, DIR + "\\uninst.exe", "Quarnelix")
+        self.assertHandedOver(r, 0)
+        lines = self.lines(r)
+        self.assertIn("File %s\\q.exe was already gone" % DIR, lines)
+        self.assertIn("Registry key %s\\.qxp was already gone" % CLASSES, lines)
+        # The uninstaller, the folder holding it and the registration go last.
+        self.assertEqual(lines[-6:-2], ["Removing %s from the search path in %s" % (DIR, MACHINE_ENV),
+                                        "Removing file %s\\uninst.exe" % DIR, "Removing folder " + DIR,
+                                        "Removing registry key " + KEY])
+        self.assert_product_gone_except_pending()
+        self.assertFalse(self.exists(DIR))
+
+    def test_the_installer_takes_a_marked_registration_without_uninstaller_for_removed(self):
+        self.install()
+        # Without its own item the key stays, as a run killed just before its end leaves it.
+        params = self.wine.query_value(KEY, "UninstallParam")
+        self.wine.set_value(KEY, "UninstallParam", params.replace(" " + item("delRegKey", KEY), ""))
+        self.assertEqual(self.uninstall("Quarnelix", "-unat").code, 0)
+        self.assertEqual((self.wine.query_value(KEY, "RemovalStarted"), self.exists(DIR)), ("1", False))
+        r = self.wine.install("-installDir=C:\\Q", "-acceptEULA")
+        self.assertEqual((r.code, self.lines(r)[0]), (0, "The earlier Quarnelix 4.26 installation was partly "
+                                                          "removed; its removal is treated as finished"), r)
+
+
 class Windows9x(UninstallerTest):
     def test_takes_the_installers_line_out_of_autoexec_bat(self):
         self.install()
@@ -359,6 +391,21 @@ class WithTheInstaller(UninstallerTest):
             self.assertFalse(self.key_exists(key), key)
         self.assertEqual(self.wine.query_value(MACHINE_ENV, "PATH"), machine_path)
         self.assertEqual(self.value_type(MACHINE_ENV, "PATH"), "REG_EXPAND_SZ")
+
+    def test_uninstall_gives_the_extensions_back_to_their_earlier_owners(self):
+        self.set_default(CLASSES + "\\.qxp", "OtherApp.Document")
+        self.set_default(CLASSES + "\\.dvs", "Odd=Other;Settings")
+        r = self.wine.install("-installDir=C:\\Apps\\Q", "-acceptEULA")
+        self.assertEqual(r.code, 0, r)
+        self.assertEqual(self.wine.query_value(KEY, "PreviousFileTypes"),
+                         ".qxp=OtherApp.Document;.dvs=Odd%3DOther%3BSettings")
+        r = self.wine.run(HANDSHAKE, "C:\\Apps\\Q\\uninst.exe", "Quarnelix")
+        self.assertHandedOver(r, 0)
+        self.assertIn("Restoring the file association for extension '.qxp' to OtherApp.Document", self.lines(r))
+        self.assertEqual(self.default_value(CLASSES + "\\.qxp"), "OtherApp.Document")
+        self.assertEqual(self.default_value(CLASSES + "\\.dvs"), "Odd=Other;Settings")
+        for key in (KEY, CLASSES + "\\" + PROFILE, CLASSES + "\\" + SETTINGS):
+            self.assertFalse(self.key_exists(key), key)
 
 
 class Failures(UninstallerTest):

@@ -158,12 +158,19 @@ public:
     std::deque<std::uint32_t> randoms;
     std::uint32_t result = 0;
     std::function<void()> runFailure;
+    bool removalStarted = false;
+    bool uninstallerMissing = false;
 
     std::vector<std::string> events;
     std::vector<std::string> commands;
 
     std::string Version() override { return version; }
     std::string UninstallString() override { return uninstallString; }
+    bool RemovalStarted() override { return removalStarted; }
+    bool FileMissing(const std::string& path) override {
+        return path == "C:\\Program Files\\Arvendo Quarnelix\\uninst.exe" && uninstallerMissing;
+    }
+    void DeleteRegistration() override { events.push_back("delete registration"); }
     std::string TempFolder() override {
         events.push_back("temp");
         if (tempFailure) tempFailure();
@@ -320,6 +327,25 @@ TEST_F(PreviousInstallationRemoval, SuccessRunsTheRightUninstallerBetweenTwoEmpt
         }
     }
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(PreviousInstallationRemoval, OnlyAMarkedRegistrationWithoutItsUninstallerIsDeletedWithOneLine) {
+    struct Case { bool marked, missing; };
+    for (const Case& c : {Case{true, true}, Case{false, true}, Case{true, false}}) {
+        SCOPED_TRACE(std::to_string(c.marked) + std::to_string(c.missing));
+        system = FakeSystem();
+        system.removalStarted = c.marked;
+        system.uninstallerMissing = c.missing;
+        system.result = 13;
+        SetMode(false, false);
+        const bool deleted = c.marked && c.missing;
+        EXPECT_EQ(Run(), deleted ? -1 : 107);
+        EXPECT_EQ(system.commands.size(), deleted ? 0u : 1u);
+        EXPECT_EQ(system.events, std::vector<std::string>{deleted ? "delete registration" : "run"});
+        if (deleted)
+            EXPECT_EQ(out, "The earlier Quarnelix 4.26 installation was partly removed; its removal is treated as "
+                           "finished\n");
+    }
 }
 
 TEST_F(PreviousInstallationRemoval, UnattendedFailuresAbortWith107OrWarnWithForce) {
