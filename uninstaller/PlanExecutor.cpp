@@ -177,6 +177,8 @@ bool PlanExecutor::MoveAside(const std::string& path) {
     if (!moveFileEx) return false;
     DeleteFileA(m_aside.c_str());   // a leftover of an earlier copy under the same name
     m_movedAside = moveFileEx(path.c_str(), m_aside.c_str(), 0) != FALSE;
+    // Deleted once the original has ended; a copy stopped before that leaves it to the restart.
+    if (m_movedAside) DeleteAtRestart(m_aside);
     return m_movedAside;
 }
 

@@ -117,7 +117,10 @@ public:
     void RemoveMovedOriginal(HANDLE original) {
         if (m_movedAside.empty()) return;
         WaitForSingleObject(original, OriginalExitWait);
-        if (DeleteFileA(m_movedAside.c_str())) return;
+        if (DeleteFileA(m_movedAside.c_str())) {
+            CancelDeleteAtRestart(m_movedAside);
+            return;
+        }
         if (DeleteAtRestart(m_movedAside))
             ConsoleLine("File " + m_movedAside + " will be removed at the next restart");
         else
