@@ -30,20 +30,26 @@ std::string InstallerMutexName(const VersionTriple& windows) {
     return sessions ? std::string("Global\\") + name : std::string(name);
 }
 
-std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned platformId) {
-    std::vector<std::uint64_t> sizes;
+namespace {
+
+// One field of each file the package writes on this platform, in stream order.
+template <class Field>
+auto SelectedFiles(const StreamFacts& facts, unsigned platformId, Field field) {
+    std::vector<decltype(field(facts.files.front()))> selected;
     for (const PackagedFile& file : facts.files)
         if (PackageStreamParser::IsSelected(static_cast<std::uint8_t>(file.platformMask), platformId))
-            sizes.push_back(file.size);
-    return sizes;
+            selected.push_back(field(file));
+    return selected;
+}
+
+}  // namespace
+
+std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned platformId) {
+    return SelectedFiles(facts, platformId, [](const PackagedFile& file) -> std::uint64_t { return file.size; });
 }
 
 std::vector<std::string> PackageFileNames(const StreamFacts& facts, unsigned platformId) {
-    std::vector<std::string> names;
-    for (const PackagedFile& file : facts.files)
-        if (PackageStreamParser::IsSelected(static_cast<std::uint8_t>(file.platformMask), platformId))
-            names.push_back(file.name);
-    return names;
+    return SelectedFiles(facts, platformId, [](const PackagedFile& file) { return file.name; });
 }
 
 void CheckPackageHeader(ByteSource& package) {

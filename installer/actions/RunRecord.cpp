@@ -4,7 +4,6 @@
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/JoinPath.h"
 #include "NoCrtLib/WinErrorMessage.h"
-#include "installer/InstallOptions.h"
 #include "ui/ProductNames.h"
 
 #include <windows.h>

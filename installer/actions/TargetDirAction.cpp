@@ -111,7 +111,6 @@ void TargetDirAction::Make(const std::string& folder) {
     } else {
         Record({UndoKind::Folder, {folder}});
         if (!CreateDirectoryA(folder.c_str(), nullptr)) FailFolderCreation(folder, WinErrorText(GetLastError()));
-        m_created = true;
     }
     // An earlier run may have left this folder scheduled for removal at restart.
     if (CancelDeleteAtRestart(folder)) Record({UndoKind::Restart, {folder}});

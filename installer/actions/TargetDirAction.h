@@ -26,12 +26,9 @@ public:
     ~TargetDirAction() override;
 
     const std::string& Path() const { return m_path; }
-    // True when this action made the folder or one of its parents.
-    bool Created() const { return m_created; }
 
 private:
     void Make(const std::string& folder);
 
     std::string m_path;
-    bool m_created = false;
 };

@@ -194,11 +194,7 @@ class Lifecycle(InstallationTest):
         # -force gets it back, under its own name, from the next run, which refuses to
         # overwrite it without -force.
         w = self.wine
-        subprocess.run(["wineserver", "-p"], env=w.env, check=True)
-        layout = Layout(FOLDER, w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
-                        new_parents=["C:\\Apps"])
-        install = (INSTALLER, "-installDir=" + FOLDER, "-acceptEULA")
-        before = self.snapshot()
+        layout, install, before = self.one_session()
         residue = []
         for trigger in [layout.extraction_lines()[0], "Installing " + layout.uninstaller,
                         layout.shortcut_lines()[-1], "Registering uninstaller"]:
@@ -209,8 +205,7 @@ class Lifecycle(InstallationTest):
                 if trigger.startswith("Installing"):
                     self.assertEqual(r.stdout.decode("latin-1").splitlines()[0], RECOVERY, r)
                 self.snapshot_after_uninstall(before, residue)   # the replaced run's copy
-                self.assertOutput(w.run(layout.uninstaller, "Quarnelix", "-unat"), 0, removal_lines(layout))
-                self.assertNothingBut(before, self.snapshot_after_uninstall(before, residue), residue)
+                self.assertUninstallLeavesNothing(layout, before, residue)
 
         own = layout.dir + "\\readme.txt"
         w.write_file(own, b"the user's own notes")
@@ -229,11 +224,7 @@ class Lifecycle(InstallationTest):
         # killed after the removal is put back the same way by the next run, before it
         # installs again.
         w = self.wine
-        subprocess.run(["wineserver", "-p"], env=w.env, check=True)
-        layout = Layout(FOLDER, w.shell_folder("Common Programs"), w.shell_folder("Common Desktop"),
-                        new_parents=["C:\\Apps"])
-        install = (INSTALLER, "-installDir=" + FOLDER, "-acceptEULA")
-        before = self.snapshot()
+        layout, install, before = self.one_session()
         residue = []
         self.assertEqual(w.run(*install).code, 0)
         self.tmpfs_drive("d", "400k")
@@ -253,10 +244,17 @@ class Lifecycle(InstallationTest):
         self.assertLess(printed.index("Rollback: restoring " + layout.main_program),
                         printed.index("Uninstalling the existing Quarnelix 4.26 installation"))
         self.snapshot_after_uninstall(before, residue)
-        self.assertOutput(w.run(layout.uninstaller, "Quarnelix", "-unat"), 0, removal_lines(layout))
-        self.assertNothingBut(before, self.snapshot_after_uninstall(before, residue), residue)
+        self.assertUninstallLeavesNothing(layout, before, residue)
 
     # ---- runs -----------------------------------------------------------------------------
+    def one_session(self):
+        """One wineserver session to the end of the test; the layout in FOLDER, the command
+        that installs it, and the machine before."""
+        subprocess.run(["wineserver", "-p"], env=self.wine.env, check=True)
+        layout = Layout(FOLDER, self.wine.shell_folder("Common Programs"), self.wine.shell_folder("Common Desktop"),
+                        new_parents=["C:\\Apps"])
+        return layout, (INSTALLER, "-installDir=" + FOLDER, "-acceptEULA"), self.snapshot()
+
     def traced_install(self):
         """An installation into FOLDER, and the command lines it started (seen through
         Wine's process traces, which are then taken out of its standard error)."""
@@ -292,6 +290,11 @@ class Lifecycle(InstallationTest):
         return after
 
     # ---- the machine ----------------------------------------------------------------------
+    def assertUninstallLeavesNothing(self, layout, before, residue):
+        """The installed uninstaller removes everything; only the residue waits for the restart."""
+        self.assertOutput(self.wine.run(layout.uninstaller, "Quarnelix", "-unat"), 0, removal_lines(layout))
+        self.assertNothingBut(before, self.snapshot_after_uninstall(before, residue), residue)
+
     def assertScheduledExactly(self, after, residue):
         """The restart-time operations are exactly the deletions of the residue, and every
         item of the residue exists until then."""
