@@ -73,7 +73,7 @@ void LzmaAloneDecoder::ReadHeader() {
     m_unpackedSize = UnpackedSizeOf(stream, HeaderSize);
     if (m_unpackedSize == UINT64_MAX)
         throw InstallError("WriteFilesFromLzmaStream: end-of-stream marker not supported");
-    m_remaining = m_unpackedSize;
+    m_remaining = m_undecoded = m_unpackedSize;
 
     // No match can reach back further than the bytes produced so far, so a dictionary
     // larger than the whole unpacked data would only waste memory.
@@ -90,30 +90,50 @@ void LzmaAloneDecoder::ReadHeader() {
     if (res == SZ_ERROR_MEM) throw std::bad_alloc();
     if (res != SZ_OK) throw InstallError("LzmaDecodeProperties() failed: incorrect stream properties");
     LzmaDec_Init(&m_state->dec);
-
-    m_output.resize(static_cast<size_t>(std::min<uint64_t>(PieceSize, m_unpackedSize)));
 }
 
 LzmaAloneDecoder::~LzmaAloneDecoder() = default;
 
 LzmaAloneDecoder::Piece LzmaAloneDecoder::Next() {
     if (m_remaining == 0) return {nullptr, 0};
-    const size_t request = m_remaining >= PieceSize ? PieceSize : static_cast<size_t>(m_remaining);
+    CLzmaDec& dec = m_state->dec;
+    if (m_handedOut == dec.dicPos) {
+        // All handed out: a full dictionary starts again at its beginning, as the SDK requires.
+        if (dec.dicPos == dec.dicBufSize) dec.dicPos = m_handedOut = 0;
+        Decode(PieceSize);
+    }
+    const size_t count = std::min(dec.dicPos - m_handedOut, PieceSize);
+    const Piece piece{dec.dic + m_handedOut, count};
+    m_handedOut += count;
+    m_remaining -= count;
+    return piece;
+}
+
+bool LzmaAloneDecoder::DecodeAheadPiece() {
+    const CLzmaDec& dec = m_state->dec;
+    return m_undecoded > 0 && dec.dicPos < dec.dicBufSize && Decode(PieceSize) > 0;
+}
+
+size_t LzmaAloneDecoder::Decode(size_t count) {
+    CLzmaDec& dec = m_state->dec;
+    const size_t request = static_cast<size_t>(std::min<uint64_t>({count, dec.dicBufSize - dec.dicPos, m_undecoded}));
+    if (request == 0) return 0;
     // The last piece must end the stream exactly: a stream that goes on past the declared
     // size does not match it.
-    const ELzmaFinishMode finish = request == m_remaining ? LZMA_FINISH_END : LZMA_FINISH_ANY;
+    const ELzmaFinishMode finish = request == m_undecoded ? LZMA_FINISH_END : LZMA_FINISH_ANY;
+    const SizeT limit = dec.dicPos + request;
 
     size_t total = 0;
     for (;;) {
         Refill();
-        SizeT produced = request - total;
+        const SizeT before = dec.dicPos;
         SizeT consumed = m_inputLeft;
         ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
-        SRes res = LzmaDec_DecodeToBuf(&m_state->dec, m_output.data() + total, &produced, m_input, &consumed, finish,
-                                       &status);
+        SRes res = LzmaDec_DecodeToDic(&dec, limit, m_input, &consumed, finish, &status);
         if (res != SZ_OK) ThrowDecodeError(res);
         m_input += consumed;
         m_inputLeft -= consumed;
+        const size_t produced = dec.dicPos - before;
         total += produced;
         // All input taken and more wanted: the input piece ended, or the decoder looks past
         // the declared size for the end of the stream. Either way the next piece decides.
@@ -127,6 +147,6 @@ LzmaAloneDecoder::Piece LzmaAloneDecoder::Next() {
             ThrowDecodeError(status == LZMA_STATUS_NEEDS_MORE_INPUT ? SZ_ERROR_INPUT_EOF : SZ_ERROR_DATA);
         }
     }
-    m_remaining -= total;
-    return {m_output.data(), total};
+    m_undecoded -= total;
+    return total;
 }

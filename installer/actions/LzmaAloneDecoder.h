@@ -2,7 +2,8 @@
 // Decoder of an LZMA "alone" stream: 5 property bytes, the unpacked size (64-bit
 // little-endian), then the compressed data. It takes the stream from a ByteSource piece by
 // piece and hands out the decoded bytes in pieces of at most PieceSize, so neither the
-// packed nor the unpacked data is ever held whole.
+// packed nor the unpacked data is ever held whole. The pieces lie in the decoder's own
+// dictionary, which also lets it decode ahead of its reader (DecodeAhead) at no cost in memory.
 // Failures raise InstallError with the finished text (those of the source pass through);
 // an allocation failure raises std::bad_alloc.
 #include "installer/actions/ByteSource.h"
@@ -10,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 class LzmaAloneDecoder {
 public:
@@ -35,9 +35,18 @@ public:
     // Bytes of the declared size not yet produced.
     uint64_t Remaining() const { return m_remaining; }
 
-    // Decodes the next piece into the decoder's output buffer (valid until the next call).
+    // The next decoded piece (valid until the next call): what DecodeAhead produced first.
     // Returns an empty piece once the declared size has been produced.
     Piece Next();
+
+    // Decodes into the dictionary, without handing anything out, until stop() says so, the
+    // dictionary is full or the data ends: work done while something else runs (the check
+    // of the stream) is work Next() does not do again. The decoding ahead stops between
+    // pieces of at most PieceSize.
+    template <class Stop>
+    void DecodeAhead(Stop stop) {
+        while (!stop() && DecodeAheadPiece()) {}
+    }
 
 private:
     struct State;   // the LZMA SDK's decoder state and its allocations
@@ -45,6 +54,10 @@ private:
     void ReadHeader();
     // Makes the next input piece current when the current one is used up.
     void Refill();
+    // Decodes up to count more bytes into the dictionary after what it holds; returns how many.
+    size_t Decode(size_t count);
+    // One piece more into the dictionary, when it has room and the data goes on.
+    bool DecodeAheadPiece();
 
     std::unique_ptr<MemorySource> m_memory;   // the source of a stream held in memory
     ByteSource& m_source;
@@ -53,6 +66,7 @@ private:
     size_t m_inputLeft = 0;
     bool m_inputEnded = false;
     uint64_t m_unpackedSize;
-    uint64_t m_remaining;
-    std::vector<uint8_t> m_output;
+    uint64_t m_remaining;    // not yet handed out
+    uint64_t m_undecoded;    // not yet decoded
+    size_t m_handedOut = 0;  // the dictionary's bytes before this were handed out
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -50,11 +51,13 @@ struct Decoded {
 };
 
 // maxPiece: the most bytes the decoder is given at a time; by default all at once.
-Decoded Decode(const Bytes& stream, size_t maxPiece = SIZE_MAX) {
+// ahead: pieces decoded ahead before the first is read.
+Decoded Decode(const Bytes& stream, size_t maxPiece = SIZE_MAX, size_t ahead = 0) {
     Decoded out;
     try {
         MemorySource input(stream.data(), stream.size(), maxPiece);
         LzmaAloneDecoder decoder(input);
+        decoder.DecodeAhead([&ahead] { return ahead-- == 0; });
         for (auto p = decoder.Next(); p.count; p = decoder.Next()) {
             out.pieces.push_back(p.count);
             out.data.insert(out.data.end(), p.bytes, p.bytes + p.count);
@@ -218,6 +221,30 @@ TEST(LzmaAloneDecoder, GivesTheSameResultWhateverPiecesTheInputComesIn) {
             EXPECT_TRUE(split.data == whole.data);
         }
     }
+}
+
+// Decoding ahead fills the dictionary the pieces are later read from; a dictionary smaller
+// than the data wraps, and a size that is no multiple of a piece cuts one short there. A
+// fault found ahead ends the reading sooner, with the same error.
+TEST(LzmaAloneDecoder, DecodingAheadChangesNothingThatIsReadOut) {
+    const Bytes data = Content(700000);
+    LzmaAloneEncoder::Options small = Fast();
+    small.dictionarySize = 200000;
+    const Bytes packed = Pack(data, small);
+    Bytes corrupt = packed;
+    corrupt[packed.size() / 3] ^= 0x40;
+    for (const Bytes* stream : {&packed, static_cast<const Bytes*>(&corrupt)}) {
+        const Decoded plain = Decode(*stream);
+        for (size_t ahead : {size_t(1), size_t(2), SIZE_MAX}) {
+            SCOPED_TRACE(testing::Message() << (stream == &packed ? "whole" : "corrupt") << ", ahead " << ahead);
+            const Decoded early = Decode(*stream, 65536, ahead);
+            EXPECT_EQ(early.error, plain.error);
+            ASSERT_LE(early.data.size(), plain.data.size());
+            EXPECT_TRUE(std::equal(early.data.begin(), early.data.end(), plain.data.begin()));
+            if (plain.error.empty()) EXPECT_EQ(early.data.size(), plain.data.size());
+        }
+    }
+    EXPECT_TRUE(Decode(packed, 65536, SIZE_MAX).data == data);
 }
 
 }  // namespace
