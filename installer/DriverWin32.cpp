@@ -9,6 +9,7 @@
 #include "installer/PreviousInstallation.h"
 #include "installer/SystemRequirements.h"
 #include "installer/actions/OwnImageFile.h"
+#include "installer/actions/PackageStream.h"
 #include "installer/actions/RunRecord.h"
 #include "platform/AdminCheck.h"
 #include "platform/ConsoleStop.h"
@@ -17,6 +18,8 @@
 #include "ui/InstallerDialog.h"
 
 #include <windows.h>
+
+#include <utility>
 
 namespace {
 
@@ -59,7 +62,7 @@ void Run(RunFlags& flags) {
         RequireEulaAcceptance();
     }
 
-    CheckBeforeChanges(flags);
+    auto package = CheckBeforeChanges(flags);
     // Every change from here on is entered in the record before it is made; a run cut short
     // is undone from it by the next run.
     RunRecord record;
@@ -68,7 +71,7 @@ void Run(RunFlags& flags) {
     const auto earlier = KeepEarlierInstallation();
     RemovePreviousInstallation();
 
-    InstallProduct(flags, record);
+    InstallProduct(flags, record, std::move(package));
     journal.CommitAll();
 }
 

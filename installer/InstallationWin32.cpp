@@ -6,6 +6,7 @@
 #include "installer/Product.h"
 #include "installer/SearchPath.h"
 #include "installer/actions/FileAssocAction.h"
+#include "installer/actions/PackageStream.h"
 #include "installer/actions/RunRecord.h"
 #include "installer/actions/ShortcutAction.h"
 #include "installer/actions/TargetDirAction.h"
@@ -47,7 +48,7 @@ std::unique_ptr<ShortcutAction> Shortcut(const std::string& folder, const char* 
 
 }  // namespace
 
-void InstallProduct(const RunFlags& flags, RunRecord& record) {
+void InstallProduct(const RunFlags& flags, RunRecord& record, std::unique_ptr<PackageStream> package) {
     InstallOptions& options = Options();
     const std::string& dir = options.installDir;
     options.UninstallParams = Q + "-shareResWith=" + SiblingProductName + Q;
@@ -60,8 +61,9 @@ void InstallProduct(const RunFlags& flags, RunRecord& record) {
     // newest first, which is the rollback.
     TargetDirAction installFolder(dir);
     WriteFilesFromLzmaStream packageFiles;
-    packageFiles.Extract(IDR_PACKAGE, dir,
+    packageFiles.Extract(package->decoder, dir,
                          PackageFileNames(LoadStreamFacts(), WindowsVersionInfo().WindowsVersion().a));
+    package.reset();   // its dictionary is not kept while the shell's libraries load
     TargetFileAction uninstaller(IDR_UNINSTALLER, "");
 
     std::string startMenu = JoinPath(

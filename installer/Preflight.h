@@ -9,6 +9,7 @@
 #include "platform/VersionTriple.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ std::string FullFolderPath(const std::string& typed);
 
 // A folder that cannot work: the path to name in the folder step's text and why, or a
 // path that exists and is no folder.
+struct PackageStream;
+
 struct FolderCheck {
     std::string path;
     std::string reason;
@@ -78,4 +81,5 @@ std::string KnownShellFolder(const std::string& folder, const char* what);
 // Everything above, in this order: the run's mutex (held until the process ends), the
 // folder in Options().installDir (the one typed on the command line must have had an
 // exact ANSI form), the Start-menu and desktop folders, the streams, the free space.
-void CheckBeforeChanges(const RunFlags& flags);
+// Returns the package with what was decoded of it while its check ran.
+std::unique_ptr<PackageStream> CheckBeforeChanges(const RunFlags& flags);

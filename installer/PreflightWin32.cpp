@@ -9,7 +9,9 @@
 #include "installer/InstallFolder.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
+#include "installer/StreamCheckThread.h"
 #include "installer/actions/LzmaAloneDecoder.h"
+#include "installer/actions/PackageStream.h"
 #include "installer/actions/ResourceLoader.h"
 #include "installer/actions/ResourceReader.h"
 #include "installer/actions/RunRecord.h"
@@ -206,7 +208,7 @@ std::string KnownShellFolder(const std::string& folder, const char* what) {
     return folder;
 }
 
-void CheckBeforeChanges(const RunFlags& flags) {
+std::unique_ptr<PackageStream> CheckBeforeChanges(const RunFlags& flags) {
     HoldRunMutex();
     // What a run cut short left behind would fail the checks below, or be taken for the user's.
     RecoverInterruptedRun();
@@ -223,17 +225,23 @@ void CheckBeforeChanges(const RunFlags& flags) {
 
     // Read from the held file the extraction reads, so what is checked is what is installed.
     const OwnImageFile& own = OwnImageFile::Held();
-    ResourceReader package(own, IDR_PACKAGE, "BINARY");
-    const auto packageHash = CryptoSha256::TryStart();
-    VerifyStream("package stream", package, facts.packageSize, facts.packageCrc, facts.packageSha256,
-                 packageHash.get());
-    ResourceReader uninstaller(own, IDR_UNINSTALLER, "BINARY");
-    const auto uninstallerHash = CryptoSha256::TryStart();
-    VerifyStream("uninstaller stream", uninstaller, facts.uninstallerSize, facts.uninstallerCrc,
-                 facts.uninstallerSha256, uninstallerHash.get());
-
-    ResourceReader packageHeader(own, IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
-    CheckPackageHeader(packageHeader);
-    CheckFreeSpace(folder, PackageFileSizes(facts, ProcessVersionInfo().WindowsVersion().a),
-                   facts.uninstallerUnpacked);
+    StreamCheckThread check({{"package stream", IDR_PACKAGE, facts.packageSize, facts.packageCrc, facts.packageSha256},
+                             {"uninstaller stream", IDR_UNINSTALLER, facts.uninstallerSize, facts.uninstallerCrc,
+                              facts.uninstallerSha256}});
+    std::unique_ptr<PackageStream> package;
+    try {
+        ResourceReader packageHeader(own, IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
+        CheckPackageHeader(packageHeader);
+        CheckFreeSpace(folder, PackageFileSizes(facts, ProcessVersionInfo().WindowsVersion().a),
+                       facts.uninstallerUnpacked);
+        package = std::make_unique<PackageStream>(own, IDR_PACKAGE);
+        // Only into memory: nothing is written before the check has passed.
+        package->decoder.DecodeAhead([&check] { return check.Finished(); });
+    } catch (...) {
+        // A damaged stream explains whatever else failed, so its text comes first.
+        check.Wait();
+        throw;
+    }
+    check.Wait();
+    return package;
 }

@@ -78,6 +78,7 @@ std::optional<uint32_t> OwnImageFile::Offset(uint32_t rva, uint32_t size) const 
 }
 
 void OwnImageFile::Read(uint32_t offset, uint8_t* to, uint32_t count) const {
+    CriticalSection::Hold hold(m_reading);
     LONG high = 0;
     if (SetFilePointer(m_file.Get(), static_cast<LONG>(offset), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR)

@@ -4,6 +4,7 @@
 // checked before the first change are the ones extracted after an earlier uninstaller has
 // run, however long that takes. Opened by its wide name on the NT family, so the program
 // runs from a folder whose name the ANSI code page lacks.
+#include "platform/CriticalSection.h"
 #include "platform/Handles.h"
 
 #include <cstdint>
@@ -23,8 +24,8 @@ public:
     // Where the image bytes [rva, rva + size) lie in the file; none when no section holds
     // them there.
     std::optional<uint32_t> Offset(uint32_t rva, uint32_t size) const;
-    // Reads count bytes at offset (each reader keeps its own position). A short file is
-    // "ReadFile() failed: ..." with ERROR_HANDLE_EOF.
+    // Reads count bytes at offset (each reader keeps its own position; readers on other
+    // threads wait their turn). A short file is "ReadFile() failed: ..." with ERROR_HANDLE_EOF.
     void Read(uint32_t offset, uint8_t* to, uint32_t count) const;
     // The file's path for texts; what the ANSI code page lacks as <U+XXXX>.
     const std::string& PathText() const { return m_pathText; }
@@ -33,6 +34,7 @@ private:
     OwnImageFile();
 
     FileHandle m_file;
+    mutable CriticalSection m_reading;   // the file position is shared
     std::string m_pathText;
     std::vector<uint8_t> m_headers;
 };

@@ -6,8 +6,6 @@
 #include "NoCrtLib/WinErrorMessage.h"
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
-#include "installer/actions/LzmaAloneDecoder.h"
-#include "installer/actions/ResourceReader.h"
 #include "installer/actions/TargetFile.h"
 #include "platform/ConsoleStop.h"
 #include "platform/DeferredDeletion.h"
@@ -27,17 +25,12 @@ void WriteFilesFromLzmaStream::Commit() {
     KeepRecorded();
 }
 
-void WriteFilesFromLzmaStream::Extract(unsigned resourceId, const std::string& targetFolder,
+void WriteFilesFromLzmaStream::Extract(LzmaAloneDecoder& package, const std::string& targetFolder,
                                        const std::vector<std::string>& names) {
     m_targetFolder = targetFolder;
     EnterNewFiles(names);
-    // Read from the file in pieces: the image need not hold the package in memory.
-    ResourceReader package(OwnImageFile::Held(), resourceId, "BINARY");
-    if (package.Size() < LzmaAloneDecoder::HeaderSize)
-        throw InstallError("WriteFilesFromLzmaStream: insufficient stream length");
-    LzmaAloneDecoder decoder(package);
     PackageStreamParser parser(*this, WindowsVersionInfo().WindowsVersion().a);
-    for (auto piece = decoder.Next(); piece.count; piece = decoder.Next())
+    for (auto piece = package.Next(); piece.count; piece = package.Next())
         parser.ProcessOutBytes(piece.bytes, piece.count);
     parser.Finish();
 }

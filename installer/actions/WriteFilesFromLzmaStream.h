@@ -6,6 +6,7 @@
 // back as it was. Each file's pending deletion at restart is cancelled, and scheduled
 // again by rollback.
 #include "installer/actions/InstallAction.h"
+#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/PackageStreamParser.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/Handles.h"
@@ -19,11 +20,11 @@ public:
     WriteFilesFromLzmaStream() = default;
     ~WriteFilesFromLzmaStream() override;
 
-    // Decodes the "BINARY" resource and writes every file selected for this platform;
-    // names are those files' names from the build's record, in stream order ("" for the
-    // uninstaller). A separate call from construction: when it throws, the object is
-    // already live, so the files it created are rolled back with the other actions.
-    void Extract(unsigned resourceId, const std::string& targetFolder, const std::vector<std::string>& names);
+    // Decodes the package (going on from what it decoded ahead) and writes every file selected
+    // for this platform; names are those files' names from the build's record, in stream order
+    // ("" for the uninstaller). A separate call from construction: when it throws, the object
+    // is already live, so the files it created are rolled back with the other actions.
+    void Extract(LzmaAloneDecoder& package, const std::string& targetFolder, const std::vector<std::string>& names);
 
     // Also deletes the files kept aside.
     void Commit() override;

@@ -171,19 +171,24 @@ class FailedUpgrade(InstallationTest):
         self.assertRegex(result.stdout.decode("latin-1"), "^" + pattern + "$", result)
         self.assertMachineUnchanged(before, self.snapshot())
 
-    def test_damaged_package_and_a_folder_that_is_a_file(self):
-        w = self.wine
+    # Wine, like XP SP3 and later, has SHA-256 in CryptoAPI.
+    DAMAGED = r"Installation error: The installer's package stream is damaged: SHA-256 [0-9a-f]{64} instead of " \
+              r"[0-9a-f]{64}\r\n"
+
+    def damaged_installer(self):
         with open(INSTALLER, "rb") as f:
             data = bytearray(f.read())
         package = Pe(bytes(data)).resources("BINARY")[148]
         data[data.find(package) + len(package) // 2] ^= 0x01
-        damaged = os.path.join(w.work, "QuarnelixInstaller.exe")
+        damaged = os.path.join(self.wine.work, "QuarnelixInstaller.exe")
         with open(damaged, "wb") as f:
             f.write(data)
-        # Wine, like XP SP3 and later, has SHA-256 in CryptoAPI.
-        error = r"Installation error: The installer's package stream is damaged: SHA-256 [0-9a-f]{64} instead of " \
-                r"[0-9a-f]{64}\r\n"
-        self.assertRefused(lambda: w.run(damaged, "-installDir=C:\\Apps\\New", "-acceptEULA"), 150, error * 2)
+        return damaged
+
+    def test_damaged_package_and_a_folder_that_is_a_file(self):
+        w = self.wine
+        damaged = self.damaged_installer()
+        self.assertRefused(lambda: w.run(damaged, "-installDir=C:\\Apps\\New", "-acceptEULA"), 150, self.DAMAGED * 2)
 
         w.write_file("C:\\Data\\notes.txt", b"not a folder")
         self.assertRefused(lambda: w.install("-installDir=C:\\Data\\notes.txt", "-acceptEULA"), 101,
@@ -201,6 +206,9 @@ class FailedUpgrade(InstallationTest):
         os.symlink(small, os.path.join(self.wine.prefix, "dosdevices", "d:"))
         error = r"Installation error: Not enough free disk space for 'D:\\Q': \d+ KB needed, \d+ KB available\r\n"
         self.assertRefused(lambda: self.wine.install("-installDir=D:\\Q", "-acceptEULA"), 150, error * 2)
+        # The package is checked while the space is: damage explains a shortfall, so it is told first.
+        damaged = self.damaged_installer()
+        self.assertRefused(lambda: self.wine.run(damaged, "-installDir=D:\\Q", "-acceptEULA"), 150, self.DAMAGED * 2)
         self.assertEqual(os.listdir(small), [])
         # With -force the shortfall is one warning and the run goes on.
         forced = self.wine.install("-installDir=D:\\Q", "-acceptEULA", "-force")
