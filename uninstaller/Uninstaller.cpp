@@ -56,7 +56,8 @@ private:
     HandshakeReply* m_reply;
 };
 
-// A copy started from a temporary folder that needs its short name is known by that name.
+// Started by the short name of a folder without an ANSI name, the module still has the long
+// one (so Wine), which the ANSI calls cannot reach: the moved-aside file goes beside it.
 std::string OwnFile() {
     try {
         return AnsiPath::OwnModule();
