@@ -6,6 +6,7 @@
 #include "installer/Product.h"
 #include "installer/actions/TargetFile.h"
 #include "installer/actions/UninstallRegAction.h"
+#include "platform/AnsiPath.h"
 #include "platform/Handles.h"
 #include "platform/RegKey.h"
 #include "platform/WindowsVersionInfo.h"
@@ -43,10 +44,13 @@ EarlierInstallationKept::EarlierInstallationKept(const std::string& params) {
     try {
         // In the temporary folder, where no uninstaller looks: a folder beside the installation
         // would keep its parent from being removed. Files on another volume are copied.
-        char temp[MAX_PATH + 1];
-        const DWORD length = GetTempPathA(sizeof temp, temp);
-        if (length == 0 || length >= sizeof temp)
-            throw InstallError("Unable to keep the earlier installation: " + WinErrorText(GetLastError()));
+        std::string temp;
+        try {
+            temp = AnsiPath::TempFolder();
+        } catch (const AnsiPath::Err& e) {
+            throw InstallError("Unable to keep the earlier installation: " +
+                               (e.Code() ? WinErrorText(e.Code()) : std::string(e.what())));
+        }
         std::string scratch;
         for (int n = 0; n < 100 && (scratch.empty() || GetFileAttributesA(scratch.c_str()) != INVALID_FILE_ATTRIBUTES); ++n)
             scratch = JoinPath(temp, "QxEarlier" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n));

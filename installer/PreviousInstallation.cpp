@@ -20,9 +20,6 @@ const char* const FirstOwnUninstallerVersion = "4.07";
 // One first name plus ten further random ones.
 const int FurtherTempNames = 10;
 
-// GetTempPathA's result did not fit: the path is too long for us.
-const std::uint32_t ErrorFilenameTooLong = 206;
-
 }  // namespace
 
 bool VersionSortsBefore(const std::string& version, const std::string& other) {
@@ -70,13 +67,9 @@ std::string WithoutFinalFullStop(std::string text) {
     return text;
 }
 
-std::string TempFolderFromResult(std::uint32_t length, const char* buffer, std::size_t bufferSize,
-                                 std::uint32_t lastError) {
-    if (length == 0 || length >= bufferSize) {
-        const std::uint32_t code = length == 0 ? lastError : ErrorFilenameTooLong;
-        throw std::runtime_error("Getting temporary path failed: GetTemporaryPath() failed: " + WinErrorText(code));
-    }
-    return std::string(buffer, length);
+std::string TempFolderFailureText(std::uint32_t code, const std::string& reason) {
+    if (code == 0) return "Getting temporary path failed: " + reason;
+    return "Getting temporary path failed: GetTemporaryPath() failed: " + WinErrorText(code);
 }
 
 std::string WriteFreshUninstaller(PreviousInstallationSystem& system) {

@@ -40,11 +40,10 @@ std::string UninstallerFailureText(std::uint32_t result);
 // The text without one final full stop (the prompts add their own punctuation).
 std::string WithoutFinalFullStop(std::string text);
 
-// The temporary folder from GetTempPathA's result: length 0 (lastError tells why) or a
-// length that does not fit the buffer throws std::runtime_error "Getting temporary path
-// failed: GetTemporaryPath() failed: <Windows error text>".
-std::string TempFolderFromResult(std::uint32_t length, const char* buffer, std::size_t bufferSize,
-                                 std::uint32_t lastError);
+// Why there is no temporary folder: "Getting temporary path failed: GetTemporaryPath()
+// failed: <Windows error text>" for a Windows error, "Getting temporary path failed:
+// <reason>" for code 0 (a folder without an ANSI name).
+std::string TempFolderFailureText(std::uint32_t code, const std::string& reason);
 
 // What the removal needs from the system; the Windows build implements it in
 // PreviousInstallationWin32.cpp, tests fake it.

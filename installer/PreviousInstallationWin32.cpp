@@ -6,6 +6,7 @@
 #include "installer/Product.h"
 #include "installer/actions/ResourceLoader.h"
 #include "mulib/DllLoader.h"
+#include "platform/AnsiPath.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/HandshakeBlock.h"
 #include "platform/Handles.h"
@@ -112,10 +113,11 @@ public:
     }
 
     std::string TempFolder() override {
-        char buffer[265];
-        const DWORD length = GetTempPathA(sizeof buffer, buffer);
-        const DWORD error = GetLastError();
-        return TempFolderFromResult(length, buffer, sizeof buffer, error);
+        try {
+            return AnsiPath::TempFolder();
+        } catch (const AnsiPath::Err& e) {
+            throw std::runtime_error(TempFolderFailureText(e.Code(), e.what()));
+        }
     }
 
     void WriteUninstaller(const std::string& path) override { ExtractZlibResource(path, IDR_UNINSTALLER); }

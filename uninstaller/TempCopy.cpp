@@ -4,6 +4,7 @@
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/JoinPath.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "platform/AnsiPath.h"
 #include "platform/DeferredDeletion.h"
 
 #include <windows.h>
@@ -30,23 +31,20 @@ std::string CandidateName(int attempt) {
 
 bool TempCopy::Start(const UninstallerCommand& command, const UninstallerCommand::Answer* answer,
                      KernelHandle& process, std::string& failure) {
-    char own[MAX_PATH + 1];
-    const DWORD ownLength = GetModuleFileNameA(nullptr, own, sizeof own);
-    if (ownLength == 0 || ownLength >= sizeof own) {
-        failure = Failure("GetModuleFileNameA()");
-        return false;
-    }
-    char temp[MAX_PATH + 1];
-    const DWORD tempLength = GetTempPathA(sizeof temp, temp);
-    if (tempLength == 0 || tempLength >= sizeof temp) {
-        failure = Failure("GetTempPathA()");
+    std::string own;
+    std::string temp;
+    try {
+        own = AnsiPath::OwnModule();
+        temp = AnsiPath::TempFolder();
+    } catch (const AnsiPath::Err& e) {
+        failure = e.what();
         return false;
     }
 
     std::string copy;
     for (int attempt = 0; attempt < 10 && copy.empty(); ++attempt) {
         const std::string candidate = JoinPath(temp, CandidateName(attempt));
-        if (CopyFileA(own, candidate.c_str(), FALSE)) copy = candidate;
+        if (CopyFileA(own.c_str(), candidate.c_str(), FALSE)) copy = candidate;
     }
     if (copy.empty()) {
         failure = Failure("CopyFileA()");
@@ -70,7 +68,7 @@ bool TempCopy::Start(const UninstallerCommand& command, const UninstallerCommand
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     // The copy works from the temporary folder, so no current folder holds the installation.
-    if (!CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, temp, &startup, &info)) {
+    if (!CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &startup, &info)) {
         failure = Failure("CreateProcessA()");
         DeleteFileA(copy.c_str());
         return false;

@@ -3,6 +3,7 @@
 #include "NoCrtLib/AnsiCodec.h"
 #include "NoCrtLib/Console.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "platform/AnsiPath.h"
 #include "platform/DeferredDeletion.h"
 #include "platform/DllSearchPath.h"
 #include "platform/HandshakeBlock.h"
@@ -55,10 +56,14 @@ private:
     HandshakeReply* m_reply;
 };
 
+// Started by the short name of a folder without an ANSI name, the module still has the long
+// one (so Wine), which the ANSI calls cannot reach: the moved-aside file goes beside it.
 std::string OwnFile() {
-    char own[MAX_PATH + 1];
-    const DWORD n = GetModuleFileNameA(nullptr, own, sizeof own);
-    return n > 0 && n < sizeof own ? std::string(own, n) : std::string();
+    try {
+        return AnsiPath::OwnModule();
+    } catch (const AnsiPath::Err&) {
+        return std::string();
+    }
 }
 
 class Run {
@@ -267,9 +272,11 @@ int RunUninstallerProcess() {
     UninstallerSettings settings;
     settings.places.ntFamily = ProcessVersionInfo().WindowsVersion().a != PlatformWin9x;
     // No current folder of ours may keep the installation folder from going.
-    char temp[MAX_PATH + 1];
-    const DWORD n = GetTempPathA(sizeof temp, temp);
-    if (n > 0 && n < sizeof temp) SetCurrentDirectoryA(temp);
+    try {
+        SetCurrentDirectoryA(AnsiPath::TempFolder().c_str());
+    } catch (const AnsiPath::Err&) {
+        // The folder it was started in stays current; at worst the installation folder then stays.
+    }
     const wchar_t* text = GetCommandLineW();
     return RunUninstaller(text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string(), settings);
 }

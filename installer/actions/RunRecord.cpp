@@ -4,6 +4,7 @@
 #include "NoCrtLib/InstallError.h"
 #include "NoCrtLib/JoinPath.h"
 #include "NoCrtLib/WinErrorMessage.h"
+#include "platform/AnsiPath.h"
 #include "ui/ProductNames.h"
 
 #include <windows.h>
@@ -29,8 +30,11 @@ std::vector<std::string> RecordPaths() {
     char folder[MAX_PATH + 1];
     UINT length = GetWindowsDirectoryA(folder, sizeof folder);
     if (length && length < sizeof folder) paths.push_back(JoinPath(folder, RecordName()));
-    length = GetTempPathA(sizeof folder, folder);
-    if (length && length < sizeof folder) paths.push_back(JoinPath(folder, RecordName()));
+    try {
+        paths.push_back(JoinPath(AnsiPath::TempFolder(), RecordName()));
+    } catch (const AnsiPath::Err&) {
+        // The Windows folder alone, then.
+    }
     return paths;
 }
 

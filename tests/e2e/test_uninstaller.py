@@ -408,6 +408,34 @@ class WithTheInstaller(UninstallerTest):
             self.assertFalse(self.key_exists(key), key)
 
 
+    def test_a_temporary_folder_without_an_ansi_name_is_reached_by_its_short_name(self):
+        # A Cyrillic user name on a Western system.
+        temp = self.wine.temp_folder() + "\\\u041f\u0440\u0438\u043c\u0435\u0440"
+        self.wine.make_dir(temp)
+        self.wine.set_values([(USER_ENV, name, temp, "REG_SZ") for name in ("TEMP", "TMP")])
+        install = ("-installDir=C:\\Apps\\Q", "-acceptEULA")
+        self.assertEqual(self.wine.install(*install).code, 0)
+        # Each upgrade keeps the earlier installation there; the registered uninstaller hands
+        # on to a copy there, or, before 4.07, a fresh one runs from there.
+        for version in ("4.26", "4.06"):
+            self.wine.set_value(KEY, "Version", version)
+            r = self.wine.install(*install)
+            self.assertEqual(r.code, 0, r)
+        # Without the handshake the original waits, and its copy moves it aside beside itself.
+        r = self.wine.run("C:\\Apps\\Q\\uninst.exe", "Quarnelix", "-unat")
+        self.assertEqual((r.code, self.lines(r)[-1]), (0, "Arvendo Quarnelix 4.26 has been removed"), r)
+        self.assertFalse(self.exists("C:\\Apps"))
+        self.assertFalse(self.key_exists(KEY))
+        pending = [p[4:].rpartition("\\") for p in self.pending_deletions()]
+        names = sorted(name for _, _, name in pending)
+        self.assertRegex(" ".join(names), r"^QxUninst[0-9a-f]+\.exe QxUninst[0-9a-f]+\.exe uninst\.exe$")
+        for folder, _, _ in pending:
+            parent, _, short = folder.rpartition("\\")
+            self.assertEqual((parent.lower(), short.isascii()), (temp.rpartition("\\")[0].lower(), True), folder)
+        # ... and they are the Cyrillic folder's files: the short name reached it.
+        self.assertEqual(sorted(os.listdir(self.wine.wine_path(temp))), names)
+
+
 class Failures(UninstallerTest):
     def test_missing_registration_gives_12(self):
         self.install()
