@@ -1,7 +1,6 @@
 #include "installer/Preflight.h"
 
 #include "NoCrtLib/InstallError.h"
-#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/PackageStreamParser.h"
 
 namespace {
@@ -50,11 +49,6 @@ std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned p
 
 std::vector<std::string> PackageFileNames(const StreamFacts& facts, unsigned platformId) {
     return SelectedFiles(facts, platformId, [](const PackagedFile& file) { return file.name; });
-}
-
-void CheckPackageHeader(ByteSource& package) {
-    // The decoder reads and judges the header at once; it is dropped before any data.
-    LzmaAloneDecoder decoder(package);
 }
 
 std::uint64_t SpaceNeeded(const std::vector<std::uint64_t>& fileSizes, std::uint64_t clusterSize) {

@@ -5,7 +5,6 @@
 // A failure ends the run with the earlier installation untouched.
 #include "installer/Driver.h"
 #include "installer/StreamCheck.h"
-#include "installer/actions/ByteSource.h"
 #include "platform/VersionTriple.h"
 
 #include <cstdint>
@@ -22,10 +21,6 @@ std::string InstallerMutexName(const VersionTriple& windows);
 std::vector<std::uint64_t> PackageFileSizes(const StreamFacts& facts, unsigned platformId);
 // Their names, "" for the uninstaller.
 std::vector<std::string> PackageFileNames(const StreamFacts& facts, unsigned platformId);
-
-// Throws the decoder's InstallError for a header it refuses (an end marker instead of a
-// size, bad properties, a short stream), as the extraction would, but before any change.
-void CheckPackageHeader(ByteSource& package);
 
 // The space the files need on a volume of clusterSize bytes per cluster (0 when unknown,
 // then counted in bytes), each rounded up to whole clusters, with a margin. Throws

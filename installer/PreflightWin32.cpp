@@ -10,10 +10,8 @@
 #include "installer/InstallOptions.h"
 #include "installer/Product.h"
 #include "installer/StreamCheckThread.h"
-#include "installer/actions/LzmaAloneDecoder.h"
 #include "installer/actions/PackageStream.h"
 #include "installer/actions/ResourceLoader.h"
-#include "installer/actions/ResourceReader.h"
 #include "installer/actions/RunRecord.h"
 #include "installer/actions/TargetDirAction.h"
 #include "platform/CryptoSha256.h"
@@ -230,11 +228,11 @@ std::unique_ptr<PackageStream> CheckBeforeChanges(const RunFlags& flags) {
                               facts.uninstallerSha256}});
     std::unique_ptr<PackageStream> package;
     try {
-        ResourceReader packageHeader(own, IDR_PACKAGE, "BINARY", LzmaAloneDecoder::HeaderSize);
-        CheckPackageHeader(packageHeader);
+        // The decoder judges the package's header as it is made, with the texts the
+        // extraction would give, but before any change.
+        package = std::make_unique<PackageStream>(own, IDR_PACKAGE);
         CheckFreeSpace(folder, PackageFileSizes(facts, ProcessVersionInfo().WindowsVersion().a),
                        facts.uninstallerUnpacked);
-        package = std::make_unique<PackageStream>(own, IDR_PACKAGE);
         // Only into memory: nothing is written before the check has passed.
         package->decoder.DecodeAhead([&check] { return check.Finished(); });
     } catch (...) {
